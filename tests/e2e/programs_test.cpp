@@ -1,0 +1,94 @@
+// The built programs start and end on their own and carry their version resources.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "paths.h"
+
+namespace {
+
+DWORD RunToEnd(const std::string &program, const char *arguments)
+{
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        ADD_FAILURE() << program << " did not start: " << GetLastError();
+        return 0xdeadbeef;
+    }
+    DWORD exitCode = 0xdeadbeef;
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else {
+        ADD_FAILURE() << program << " still running";
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+std::string VersionText(const std::string &file, const char *name)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    if (size == 0)
+        return "<no version>";
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data()))
+        return "<unreadable>";
+    WORD *translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                        reinterpret_cast<void **>(&translation), &length) ||
+        length < 4)
+        return "<no translation>";
+    char query[96];
+    snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s", translation[0],
+             translation[1], name);
+    char *text = nullptr;
+    if (!VerQueryValueA(block.data(), query, reinterpret_cast<void **>(&text), &length))
+        return "<missing>";
+    return text;
+}
+
+TEST(Programs, StartAndEndCleanly)
+{
+    EXPECT_EQ(0u, RunToEnd(BuildFile("Sentrovia.exe"), ""));
+    EXPECT_EQ(0u, RunToEnd(BuildFile("SentroviaEx.exe"), ""));
+}
+
+TEST(Programs, CarryVersionResources)
+{
+    struct Case { const char *file; const char *description; };
+    for (const Case &c : {Case{"Sentrovia.exe", "Sentrovia Monitor"},
+                          Case{"SentroviaEx.exe", "Sentrovia Explorer"}}) {
+        SCOPED_TRACE(c.file);
+        std::string path = BuildFile(c.file);
+        EXPECT_EQ("Sentrovia", VersionText(path, "ProductName"));
+        EXPECT_EQ("15.9.2008.0", VersionText(path, "ProductVersion"));
+        EXPECT_EQ("Orvanto", VersionText(path, "CompanyName"));
+        EXPECT_EQ(c.description, VersionText(path, "FileDescription"));
+        EXPECT_NE(std::string::npos, VersionText(path, "LegalCopyright").find("Orvanto"));
+    }
+}
+
+TEST(Programs, CompanionExportsByOrdinalOnly)
+{
+    HMODULE companion = LoadLibraryA(BuildFile("quellmark.dll").c_str());
+    ASSERT_NE(nullptr, companion);
+    EXPECT_NE(nullptr, GetProcAddress(companion, MAKEINTRESOURCEA(2)));
+    EXPECT_NE(nullptr, GetProcAddress(companion, MAKEINTRESOURCEA(3)));
+    EXPECT_EQ(nullptr, GetProcAddress(companion, "QuellmarkAttach"));
+    EXPECT_EQ(nullptr, GetProcAddress(companion, "QuellmarkDetach"));
+    FreeLibrary(companion);
+}
+
+} // namespace
