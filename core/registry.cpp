@@ -143,6 +143,13 @@ int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number)
                           sizeof number) == ERROR_SUCCESS;
 }
 
+int RegValueExists(HKEY root, const char *path, const char *name)
+{
+    RegKey key;
+    return key.Open(root, path, KEY_QUERY_VALUE) &&
+           RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 int DeleteRegValue(HKEY root, const char *path, const char *name)
 {
     RegKey key;

@@ -11,6 +11,8 @@ int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, s
 int ReadRegNumber(HKEY root, const char *path, const char *name);
 int WriteRegString(HKEY root, const char *path, const char *name, const char *text);
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number);
+// 1 when the value exists, whatever its type.
+int RegValueExists(HKEY root, const char *path, const char *name);
 int DeleteRegValue(HKEY root, const char *path, const char *name);
 // Deletes the key with everything below it; 1 also when it is already gone.
 int DeleteRegTree(HKEY root, const char *path);

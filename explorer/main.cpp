@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "strings.h"
 #include "texts.h"
+#include "trace.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -16,5 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         LoadText(IDS_EXPLORER_CAPTION, caption) == 0)
         return 0;
     LoadOptions();
+    StartTrace(Option(OPT_Debug) != 0);
+    Trace("main", "-------------------------------------Begin SentroviaEx");
     return 0;
 }

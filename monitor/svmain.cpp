@@ -6,6 +6,7 @@
 #include "quellmark.h"
 #include "strings.h"
 #include "texts.h"
+#include "trace.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -16,6 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (LoadText(IDS_CLASS_NAME, className) == 0 || LoadText(IDS_CAPTION, caption) == 0)
         return 0;
     LoadOptions();
+    StartTrace(Option(OPT_Debug) != 0);
+    Trace("svmain", "-------------------------------------Begin Sentrovia");
     QuellmarkAttach(nullptr);
     QuellmarkDetach();
     return 0;

@@ -65,6 +65,32 @@ TEST(Programs, StartAndEndCleanly)
     EXPECT_EQ(0u, RunToEnd(BuildFile("SentroviaEx.exe"), ""));
 }
 
+TEST(Programs, TraceTheirStartWhenDebugIsSet)
+{
+    const char options[] = "Software\\Orvanto\\Sentrovia\\Options";
+    struct Case { const char *program, *file, *line; };
+    for (const Case &c : {Case{"Sentrovia.exe", "send2ov.txt", "svmain: -------------------------------------Begin Sentrovia"},
+                          Case{"SentroviaEx.exe", "sendex2ov.txt", "main: -------------------------------------Begin SentroviaEx"}}) {
+        SCOPED_TRACE(c.program);
+        std::string log = BuildFile(c.file);
+        DeleteFileA(log.c_str());
+
+        RegSetKeyValueA(HKEY_CURRENT_USER, options, "Debug", REG_SZ, "0", 2);
+        EXPECT_EQ(0u, RunToEnd(BuildFile(c.program), ""));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(log.c_str()));
+
+        RegSetKeyValueA(HKEY_CURRENT_USER, options, "Debug", REG_SZ, "1", 2);
+        EXPECT_EQ(0u, RunToEnd(BuildFile(c.program), ""));
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, options, "Debug");
+        char section[1024] = "";
+        GetPrivateProfileSectionA("Trace", section, sizeof section, log.c_str());
+        std::string first = section;
+        EXPECT_NE(std::string::npos, first.find(c.line)) << first;
+        EXPECT_NE(std::string::npos, first.find(".1=")) << first;
+        DeleteFileA(log.c_str());
+    }
+}
+
 TEST(Programs, CarryVersionResources)
 {
     struct Case { const char *file; const char *description; };

@@ -1,0 +1,13 @@
+// Which web browser the system opens addresses with.
+#pragma once
+#include <cstddef>
+
+enum BrowserKind : int {
+    BROWSER_InternetExplorer = 1, BROWSER_Netscape = 2, BROWSER_Firefox = 3, BROWSER_Maxthon = 4,
+    BROWSER_Avant = 5, BROWSER_Mozilla = 6
+};
+
+// The browser kind of the system's command for http addresses.
+int DefaultBrowserKind();
+// The path of iexplore.exe from its App Paths entry; empty (0) when there is none.
+int InternetExplorerPath(char *buffer, size_t capacity);

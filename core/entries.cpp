@@ -1,0 +1,147 @@
+#include "entries.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "bounded.h"
+#include "files.h"
+#include "options.h"
+#include "text.h"
+
+namespace {
+
+constexpr char kProductName[] = "Sentrovia";
+// Paths shorter than this are stored as given: too short to name a file.
+constexpr size_t kLongFormMinimum = 4;
+
+struct Entry {
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    char detail[kDetailWidth + 1];
+    char description[kDescriptionWidth + 1];
+    int32_t kind;
+    int32_t extra;
+};
+
+std::vector<std::unique_ptr<Entry>> g_entries;
+
+const Entry *At(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= g_entries.size())
+        return nullptr;
+    return g_entries[index].get();
+}
+
+// Copies one text field of the entry at index; a missing entry reads as empty.
+int CopyField(int index, const char *(*field)(const Entry &), char *buffer, size_t capacity)
+{
+    if (buffer == nullptr || capacity == 0)
+        return 0;
+    const Entry *entry = At(index);
+    CopyBounded(buffer, capacity, entry ? field(*entry) : "");
+    return static_cast<int>(strlen(buffer));
+}
+
+// The file name without its last four characters (its extension and dot).
+void DerivedTitle(const char *path, char *title, size_t capacity)
+{
+    CopyBounded(title, capacity, path + AfterLastBackslash(path));
+    size_t length = strlen(title);
+    title[length > 4 ? length - 4 : 0] = '\0';
+}
+
+} // namespace
+
+int AddEntry(const char *title, const char *path, const char *detail, const char *description,
+             int32_t kindCode, int32_t extraNumber)
+{
+    int count = EntryCount();
+    if (count >= kMaxEntries || (kindCode == kCookieKind && count >= Option(OPT_MaxCookie)))
+        return 0;
+
+    std::unique_ptr<Entry> entry(new (std::nothrow) Entry);
+    if (!entry)
+        return 0;
+    char cutPath[kPathWidth + 1];
+    char cutDetail[kDetailWidth + 1];
+    CopyBounded(entry->title, title);
+    CopyBounded(cutPath, path);
+    CopyBounded(cutDetail, detail);
+    CopyBounded(entry->description, description);
+
+    char unquoted[kPathWidth + 1];
+    StripQuotes(cutPath, unquoted, sizeof unquoted);
+    if (strlen(unquoted) >= kLongFormMinimum) {
+        LongPathForm(unquoted, entry->path, sizeof entry->path);
+        LongPathForm(cutDetail, entry->detail, sizeof entry->detail);
+    } else {
+        CopyBounded(entry->path, unquoted);
+        CopyBounded(entry->detail, cutDetail);
+    }
+
+    if (entry->title[0] == '\0')
+        DerivedTitle(entry->path, entry->title, sizeof entry->title);
+    else if (ContainsNoCase(entry->title, kProductName))
+        CopyBounded(entry->title, kProductName);
+
+    entry->kind = kindCode;
+    entry->extra = extraNumber;
+    try {
+        g_entries.push_back(std::move(entry));
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+    return 1;
+}
+
+void ClearEntryList()
+{
+    g_entries.clear();
+    g_entries.shrink_to_fit();
+}
+
+int EntryCount() { return static_cast<int>(g_entries.size()); }
+
+int EntryTitle(int index, char *buffer, size_t capacity)
+{
+    return CopyField(index, [](const Entry &e) -> const char * { return e.title; }, buffer,
+                     capacity);
+}
+
+int EntryPath(int index, char *buffer, size_t capacity)
+{
+    return CopyField(index, [](const Entry &e) -> const char * { return e.path; }, buffer,
+                     capacity);
+}
+
+int EntryDetail(int index, char *buffer, size_t capacity)
+{
+    return CopyField(index, [](const Entry &e) -> const char * { return e.detail; }, buffer,
+                     capacity);
+}
+
+int EntryDescription(int index, char *buffer, size_t capacity)
+{
+    return CopyField(index, [](const Entry &e) -> const char * { return e.description; }, buffer,
+                     capacity);
+}
+
+int32_t EntryKind(int index)
+{
+    const Entry *entry = At(index);
+    return entry ? entry->kind : 0;
+}
+
+int32_t EntryExtra(int index)
+{
+    const Entry *entry = At(index);
+    return entry ? entry->extra : 0;
+}
+
+void SetEntryKind(int index, int32_t kindCode)
+{
+    if (index >= 0 && static_cast<size_t>(index) < g_entries.size())
+        g_entries[index]->kind = kindCode;
+}

@@ -1,0 +1,33 @@
+// The entry list: one process-wide list that every enumeration of either program empties and
+// fills, in insertion order.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+constexpr int kMaxEntries = 4096;
+constexpr int kCookieKind = 500;
+
+// Field widths in characters (a terminator follows each).
+constexpr size_t kTitleWidth = 127;
+constexpr size_t kPathWidth = 259;
+constexpr size_t kDetailWidth = 259;
+constexpr size_t kDescriptionWidth = 1023;
+
+// Adds an entry after normalising it: texts cut to their widths, quotes removed from the path,
+// long-path forms, a title derived from the path when empty, and the product name for a title
+// that holds it. 0 when the list is full (or holds MaxCookie cookies and this is one).
+int AddEntry(const char *title, const char *path, const char *detail, const char *description,
+             int32_t kindCode, int32_t extraNumber);
+void ClearEntryList();
+int EntryCount();
+
+// Each copies the field of the entry at index into buffer (cut to the field's width and the
+// buffer) and answers its length; 0 and an empty buffer when the index holds no entry.
+int EntryTitle(int index, char *buffer, size_t capacity);
+int EntryPath(int index, char *buffer, size_t capacity);
+int EntryDetail(int index, char *buffer, size_t capacity);
+int EntryDescription(int index, char *buffer, size_t capacity);
+// 0 when the index holds no entry.
+int32_t EntryKind(int index);
+int32_t EntryExtra(int index);
+void SetEntryKind(int index, int32_t kindCode);

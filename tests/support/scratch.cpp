@@ -1,0 +1,67 @@
+#include "scratch.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void RemoveTree(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = folder + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder()
+{
+    static int serial = 0;
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    std::string base(temp, length < sizeof temp ? length : 0);
+    path_ = base + "sentrovia-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++serial);
+    RemoveTree(path_);
+    if (!CreateDirectoryA(path_.c_str(), nullptr))
+        ADD_FAILURE() << "scratch folder " << path_ << " not created";
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+std::string ScratchFolder::Write(const std::string &name, const std::string &content) const
+{
+    std::string full = File(name);
+    for (size_t slash = name.find('\\'); slash != std::string::npos;
+         slash = name.find('\\', slash + 1))
+        CreateDirectoryA(File(name.substr(0, slash)).c_str(), nullptr);
+    std::ofstream out(full, std::ios::binary);
+    out << content;
+    return full;
+}
+
+std::string ReadWholeFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

@@ -1,0 +1,21 @@
+// A scratch folder in the temporary folder, unique to the test process, removed with its files.
+#pragma once
+#include <string>
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+
+    const std::string &path() const { return path_; }
+    std::string File(const std::string &name) const { return path_ + "\\" + name; }
+    // Writes a file (and the folders before it) with the given content.
+    std::string Write(const std::string &name, const std::string &content) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadWholeFile(const std::string &path);
