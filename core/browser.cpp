@@ -41,12 +41,17 @@ int InternetExplorerPath(char *buffer, size_t capacity)
     return FormatBounded(buffer, capacity, "%s\\iexplore.exe", folder);
 }
 
-int DefaultBrowserKind()
+int DefaultBrowserCommand(char *buffer, size_t capacity)
 {
     char key[256];
-    char command[512];
     LoadText(IDS_HTTP_OPEN_COMMAND_KEY, key);
-    ReadRegString(HKEY_LOCAL_MACHINE, key, nullptr, command, sizeof command);
+    return ReadRegString(HKEY_LOCAL_MACHINE, key, nullptr, buffer, capacity) > 0;
+}
+
+int DefaultBrowserKind()
+{
+    char command[512];
+    DefaultBrowserCommand(command, sizeof command);
     char program[512];
     StripQuotes(command, program, sizeof program);
     if (char *dash = strchr(program, '-'))

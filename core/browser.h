@@ -7,7 +7,9 @@ enum BrowserKind : int {
     BROWSER_Avant = 5, BROWSER_Mozilla = 6
 };
 
-// The browser kind of the system's command for http addresses.
+// The system's command for http addresses, as stored; 0 when there is none.
+int DefaultBrowserCommand(char *buffer, size_t capacity);
+// The browser kind of that command (of Internet Explorer's path when there is none).
 int DefaultBrowserKind();
 // The path of iexplore.exe from its App Paths entry; empty (0) when there is none.
 int InternetExplorerPath(char *buffer, size_t capacity);

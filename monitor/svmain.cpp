@@ -1,25 +1,87 @@
-// The Monitor's entry.
+// The Monitor's entry: the command line, the single-instance hand-over and the message loop.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
+#include "bounded.h"
+#include "lookup.h"
+#include "monitor.h"
 #include "options.h"
 #include "platform.h"
 #include "quellmark.h"
 #include "strings.h"
+#include "text.h"
 #include "texts.h"
 #include "trace.h"
+#include "version.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+namespace {
+
+// A program file named on the command line (the program-information verb) goes to the online
+// look-up instead of starting the Monitor.
+bool HandOverProgramInfo(const char *commandLine)
+{
+    int kind = ContainsNoCase(commandLine, ".exe")   ? kLookupProgram
+               : ContainsNoCase(commandLine, ".dll") ? kLookupLibrary
+                                                      : 0;
+    if (kind == 0)
+        return false;
+    char path[MAX_PATH];
+    StripQuotes(SkipSpaces(commandLine), path, sizeof path);
+    OnlineLookup(kind, path, "");
+    return true;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     SetProgramKind(ProgramKind::Monitor);
     InitLanguage();
-    char className[32];
-    char caption[32];
+    char className[kClassText];
+    char caption[kClassText];
     if (LoadText(IDS_CLASS_NAME, className) == 0 || LoadText(IDS_CAPTION, caption) == 0)
         return 0;
     LoadOptions();
+    if (HandOverProgramInfo(commandLine))
+        return 0;
+
+    if (HWND running = FindWindowA(className, nullptr)) {
+        if (ContainsNoCase(commandLine, "-Q"))
+            PostMessageA(running, WM_COMMAND, CMD_Exit, 0);
+        else if (!ContainsNoCase(commandLine, "-NoOpen"))
+            StartExplorer("-START");
+        return 0;
+    }
+    if (ContainsNoCase(commandLine, "-Q"))
+        return 0;
+    if (!CreateMainWindow(instance, className, caption))
+        return 0;
+
+    MonitorState &state = Monitor();
+    state.startupDelay = ContainsNoCase(commandLine, "-expressboot") ? kExpressBootTicks : 0;
+    CoInitialize(nullptr);
+    InitCommonControls();
+
     StartTrace(Option(OPT_Debug) != 0);
-    Trace("svmain", "-------------------------------------Begin Sentrovia");
-    QuellmarkAttach(nullptr);
-    QuellmarkDetach();
-    return 0;
+    char versions[128];
+    char begin[192];
+    ProgramVersionText(versions, sizeof versions);
+    FormatBounded(begin, sizeof begin, "-------------------------------------Begin Sentrovia %s",
+                  versions);
+    Trace("svmain", begin);
+    state.alertOpen = 0;
+    TheSettings().countdown[AREA_WinInit] = 0;
+    Trace("START", "From Initialize to Post");
+
+    state.realtimeFlag = 0;
+    QuellmarkAttach(state.mainWindow);
+    PostMessageA(state.mainWindow, WM_COMMAND, CMD_Initialise, 0);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
 }

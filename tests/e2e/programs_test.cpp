@@ -6,34 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "paths.h"
+#include "buildfiles.h"
+#include "programs.h"
 
 namespace {
-
-DWORD RunToEnd(const std::string &program, const char *arguments)
-{
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        ADD_FAILURE() << program << " did not start: " << GetLastError();
-        return 0xdeadbeef;
-    }
-    DWORD exitCode = 0xdeadbeef;
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else {
-        ADD_FAILURE() << program << " still running";
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
-}
 
 std::string VersionText(const std::string &file, const char *name)
 {
@@ -59,10 +35,24 @@ std::string VersionText(const std::string &file, const char *name)
     return text;
 }
 
+// Runs a program until it is done: the Explorer ends by itself, the Monitor when told to.
+DWORD RunAndEnd(const char *program)
+{
+    if (strcmp(program, "SentroviaEx.exe") == 0)
+        return RunToEnd(BuildFile(program), "");
+    RunningProgram monitor(BuildFile(program), "");
+    if (WaitForWindow("Sentrovia", nullptr, 10000) == nullptr)
+        return 0xdeadbeef;
+    RunToEnd(BuildFile(program), "-Q");
+    DWORD exitCode = 0xdeadbeef;
+    monitor.WaitForEnd(10000, &exitCode);
+    return exitCode;
+}
+
 TEST(Programs, StartAndEndCleanly)
 {
-    EXPECT_EQ(0u, RunToEnd(BuildFile("Sentrovia.exe"), ""));
-    EXPECT_EQ(0u, RunToEnd(BuildFile("SentroviaEx.exe"), ""));
+    EXPECT_EQ(0u, RunAndEnd("Sentrovia.exe"));
+    EXPECT_EQ(0u, RunAndEnd("SentroviaEx.exe"));
 }
 
 TEST(Programs, TraceTheirStartWhenDebugIsSet)
@@ -76,11 +66,11 @@ TEST(Programs, TraceTheirStartWhenDebugIsSet)
         DeleteFileA(log.c_str());
 
         RegSetKeyValueA(HKEY_CURRENT_USER, options, "Debug", REG_SZ, "0", 2);
-        EXPECT_EQ(0u, RunToEnd(BuildFile(c.program), ""));
+        EXPECT_EQ(0u, RunAndEnd(c.program));
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(log.c_str()));
 
         RegSetKeyValueA(HKEY_CURRENT_USER, options, "Debug", REG_SZ, "1", 2);
-        EXPECT_EQ(0u, RunToEnd(BuildFile(c.program), ""));
+        EXPECT_EQ(0u, RunAndEnd(c.program));
         RegDeleteKeyValueA(HKEY_CURRENT_USER, options, "Debug");
         char section[1024] = "";
         GetPrivateProfileSectionA("Trace", section, sizeof section, log.c_str());

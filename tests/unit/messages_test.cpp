@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "paths.h"
+#include "buildfiles.h"
 #include "platform.h"
 #include "scratch.h"
 #include "strings.h"

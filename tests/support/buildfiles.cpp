@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "buildfiles.h"
 
 #include <windows.h>
 

@@ -1,0 +1,135 @@
+#include <windows.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "monitor.h"
+#include "platform.h"
+#include "scratch.h"
+#include "trace.h"
+
+namespace {
+
+struct Calls {
+    std::vector<int> launches;
+    int verifies = 0;
+    int processChecks = 0;
+    int pauses = 0;
+};
+Calls g_calls;
+
+const TickActions kCounting = {
+    [](int seconds) { g_calls.launches.push_back(seconds); },
+    [] { ++g_calls.verifies; },
+    [] { ++g_calls.processChecks; },
+    [](DWORD) { ++g_calls.pauses; },
+};
+
+class Ticks : public ::testing::Test {
+protected:
+    void SetUp() override { g_calls = Calls{}; }
+
+    // Runs ticks until the first verify; answers its tick number (0 when none came).
+    int FirstVerifyTick(MonitorState &state, int limit)
+    {
+        for (int tick = 1; tick <= limit; ++tick) {
+            OnTimerTick(state, kCounting);
+            if (g_calls.verifies > 0)
+                return tick;
+        }
+        return 0;
+    }
+};
+
+TEST_F(Ticks, VerifyComesOnThe17thTickOrAfterTheStartupDelay)
+{
+    MonitorState normal;
+    EXPECT_EQ(17, FirstVerifyTick(normal, 100));
+    EXPECT_EQ(0, normal.tickCounter);
+    g_calls = Calls{};
+    EXPECT_EQ(17, FirstVerifyTick(normal, 100));  // and every 17 ticks after
+
+    g_calls = Calls{};
+    MonitorState express;
+    express.startupDelay = kExpressBootTicks;
+    EXPECT_EQ(45, FirstVerifyTick(express, 100));
+
+    // A realtime check asks for a verify on the next tick by setting the counter to 16.
+    g_calls = Calls{};
+    MonitorState asked;
+    asked.tickCounter = 16;
+    EXPECT_EQ(1, FirstVerifyTick(asked, 5));
+}
+
+TEST_F(Ticks, ConsecutiveRealtimeSignalsAreThrottled)
+{
+    ScratchFolder scratch;
+    PlatformOverride folder;
+    folder.programFolder = scratch.path().c_str();
+    SetPlatformOverride(&folder);
+    StartTrace(true);
+
+    MonitorState state;
+    for (int tick = 0; tick < 4; ++tick) {
+        state.realtimeFlag = 1;
+        OnTimerTick(state, kCounting);
+        EXPECT_EQ(0, state.realtimeFlag);
+    }
+    EXPECT_EQ(3, g_calls.processChecks);
+    EXPECT_EQ(1, g_calls.pauses);
+    EXPECT_EQ(0, state.conflictCounter);
+
+    char section[4096] = "";
+    GetPrivateProfileSectionA("Trace", section, sizeof section,
+                              scratch.File("send2ov.txt").c_str());
+    EXPECT_TRUE(std::regex_search(std::string(section), std::regex("svmain: Possible System Conflict")))
+        << section;
+
+    // A quiet tick resets the count.
+    state.realtimeFlag = 1;
+    OnTimerTick(state, kCounting);
+    OnTimerTick(state, kCounting);
+    EXPECT_EQ(0, state.conflictCounter);
+    EXPECT_EQ(4, g_calls.processChecks);
+
+    StartTrace(false);
+    SetPlatformOverride(nullptr);
+}
+
+TEST_F(Ticks, RealtimeRequestWaitsWhileBusy)
+{
+    struct Case { const char *why; int alertOpen, verifyRunning, startupDelay; };
+    for (const Case &c : {Case{"alert open", 1, 0, 0}, Case{"verify running", 0, 1, 0},
+                          Case{"starting up", 0, 0, 10}}) {
+        SCOPED_TRACE(c.why);
+        g_calls = Calls{};
+        MonitorState state;
+        state.alertOpen = c.alertOpen;
+        state.verifyRunning = c.verifyRunning;
+        state.startupDelay = c.startupDelay;
+        state.realtimeFlag = 1;
+        OnTimerTick(state, kCounting);
+        EXPECT_EQ(1, state.realtimeFlag);
+        EXPECT_EQ(0, g_calls.processChecks);
+    }
+}
+
+TEST_F(Ticks, DelayedProgramsArePacedEverySixthTick)
+{
+    MonitorState state;
+    state.delayedTotal = 2;
+    for (int tick = 0; tick < 18; ++tick)
+        OnTimerTick(state, kCounting);
+    EXPECT_EQ((std::vector<int>{10, 20, 30}), g_calls.launches);
+
+    g_calls = Calls{};
+    state.delayedLaunched = 2;  // all started: the launcher is no longer called
+    for (int tick = 0; tick < 12; ++tick)
+        OnTimerTick(state, kCounting);
+    EXPECT_TRUE(g_calls.launches.empty());
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+// Running the real programs in whole-program tests.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// A started program; ended (if still running) and released when it goes.
+class RunningProgram {
+public:
+    RunningProgram(const std::string &program, const std::string &arguments);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram &) = delete;
+    RunningProgram &operator=(const RunningProgram &) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    // True when it ended within the time; its exit code then goes to *exitCode.
+    bool WaitForEnd(DWORD milliseconds, DWORD *exitCode = nullptr) const;
+    DWORD id() const { return id_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Runs a program to its end (at most 30 s); its exit code, or 0xdeadbeef.
+DWORD RunToEnd(const std::string &program, const std::string &arguments);
+// Waits for a top-level window of the class (and title, when given); nullptr when none came.
+HWND WaitForWindow(const char *className, const char *title, DWORD milliseconds);
+// Waits until no window of the class is left.
+bool WaitForNoWindow(const char *className, DWORD milliseconds);
