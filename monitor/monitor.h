@@ -45,7 +45,7 @@ struct MonitorState {
 
 MonitorState &Monitor();
 
-// The hidden main window: registers its class and creates it; the window procedure handles the
+// The hidden main window: registers its class, creates it and the alerts' fonts; the window procedure handles the
 // commands, the timer, the tray and the realtime signal.
 bool CreateMainWindow(HINSTANCE instance, const char *className, const char *caption);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "entries.h"
+#include "fonts.h"
 #include "messages.h"
 #include "monitor.h"
 #include "options.h"
@@ -29,6 +30,7 @@ void MonitorExit()
     state.timerSet = 0;
     Trace("svmain", "Application Exit");
     ClearEntryList();
+    ReleaseAlertFonts();
     CoUninitialize();
 }
 
@@ -139,7 +141,9 @@ bool CreateMainWindow(HINSTANCE instance, const char *className, const char *cap
                                   nullptr, instance, nullptr);
     if (window == nullptr)
         return false;
-    ShowWindow(window, SW_HIDE);
     Monitor().mainWindow = window;
+    if (!CreateAlertFonts())
+        return false;
+    ShowWindow(window, SW_HIDE);
     return true;
 }
