@@ -3,16 +3,37 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "bounded.h"
 #include "datetexts.h"
+#include "entries.h"
 #include "files.h"
 #include "keys.h"
+#include "options.h"
+#include "processes.h"
 #include "registry.h"
+#include "startup.h"
 
 namespace {
 
 constexpr size_t kItemKey = 260;
+const char *const kAreas[] = {"Startup", "IEHelper", "Services", "Tasks",
+                              "ActiveTasks", "FileTypes", "Hidden"};
+// The areas pruned in turn, by the value of nCount.
+const char *const kPrunedAreas[] = {"Tasks", "ActiveTasks", "Services", "Hidden"};
+
+// Dates the path of every entry in the list, then empties it.
+void DateListedPaths(const char *area)
+{
+    for (int i = 0, count = EntryCount(); i < count; ++i) {
+        char path[MAX_PATH];
+        if (EntryPath(i, path, sizeof path) > 0)
+            RecordFirstSeen(path, area);
+    }
+    ClearEntryList();
+}
 
 bool AreaKeyPath(const char *area, char *path, size_t capacity)
 {
@@ -78,4 +99,63 @@ int RecordFirstSeen(const char *item, const char *area)
     TodayText(today, sizeof today);
     WriteRegString(HKEY_CURRENT_USER, path, key, today);
     return 0;
+}
+
+void InitDetectedRegister()
+{
+    char created[32];
+    if (ReadRegString(HKEY_CURRENT_USER, kDetectedKey, nullptr, created, sizeof created) > 0)
+        return;
+    CreateRegKey(HKEY_CURRENT_USER, kDetectedKey);
+    for (const char *area : kAreas) {
+        char path[MAX_PATH];
+        AreaKeyPath(area, path, sizeof path);
+        CreateRegKey(HKEY_CURRENT_USER, path);
+    }
+    TodayText(created, sizeof created);
+    WriteRegString(HKEY_CURRENT_USER, kDetectedKey, nullptr, created);
+    EnumStartupEntries(0);
+    DateListedPaths("Startup");
+    EnumerateRunningPrograms();
+    DateListedPaths("ActiveTasks");
+}
+
+int PruneDetectedArea(const char *area)
+{
+    char path[MAX_PATH];
+    AreaKeyPath(area, path, sizeof path);
+    RegKey key;
+    if (!key.Open(HKEY_CURRENT_USER, path, KEY_READ))
+        return 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    // Collect first, delete after: deleting while enumerating would skip values.
+    std::vector<std::string> gone;
+    for (DWORD index = 0; index < values; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        char probe[kItemKey];
+        CopyBounded(probe, name);
+        if (name[0] != '\0' && !FindFile(probe, sizeof probe))
+            gone.emplace_back(name);
+    }
+    key.Close();
+    int removed = 0;
+    for (const std::string &name : gone)
+        removed += DeleteRegValue(HKEY_CURRENT_USER, path, name.c_str());
+    return removed;
+}
+
+void PruneNextDetectedArea()
+{
+    int turn = (GetOption("nCount", 0) + 1) % 4;
+    if (turn < 0)
+        turn = 0;
+    SetOption("nCount", turn);
+    PruneDetectedArea(kPrunedAreas[turn]);
 }

@@ -10,3 +10,10 @@ int GetFirstSeen(const char *name, int kindCode, char *buffer, size_t capacity);
 // form and only when the file exists; the ActiveX area takes class identifiers as they are.
 // 1 when a date was already stored.
 int RecordFirstSeen(const char *item, const char *area);
+
+// Creates the register at the first start and dates every item present then.
+void InitDetectedRegister();
+// Removes the dates of an area's files that no longer exist; the number removed.
+int PruneDetectedArea(const char *area);
+// At each start the Explorer prunes the next of four areas in turn (option nCount).
+void PruneNextDetectedArea();

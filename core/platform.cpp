@@ -120,3 +120,10 @@ void CurrentLocalTime(SYSTEMTIME *now)
     else
         GetLocalTime(now);
 }
+
+DWORD TickCount()
+{
+    if (g_override && g_override->tickCount)
+        return *g_override->tickCount;
+    return GetTickCount();
+}

@@ -18,6 +18,8 @@ int PlatformId();   // VER_PLATFORM_WIN32_WINDOWS (1) or VER_PLATFORM_WIN32_NT (
 int MajorVersion();
 int MinorVersion();
 void CurrentLocalTime(SYSTEMTIME *now);
+// Milliseconds since the system started (wraps after 49.7 days: compare differences).
+DWORD TickCount();
 
 // Test seam: any field left null (or -1) keeps the real answer.
 struct PlatformOverride {
@@ -29,6 +31,7 @@ struct PlatformOverride {
     int majorVersion = -1;
     int minorVersion = -1;
     const SYSTEMTIME *localTime = nullptr;
+    const DWORD *tickCount = nullptr;
 };
 // The record must outlive its use; pass nullptr to go back to the real machine.
 void SetPlatformOverride(const PlatformOverride *override);

@@ -18,8 +18,8 @@ public:
     DWORD id() const { return id_; }
 
 private:
+    DWORD id_ = 0;  // before process_: the constructor fills it while starting the process
     HANDLE process_ = nullptr;
-    DWORD id_ = 0;
 };
 
 // Runs a program to its end (at most 30 s); its exit code, or 0xdeadbeef.

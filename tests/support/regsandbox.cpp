@@ -12,6 +12,15 @@ constexpr char kTestsKey[] = "Software\\SentroviaTests";
 
 RegistrySandbox::RegistrySandbox()
 {
+    // Wine finds win.ini's [windows] section through HKLM's IniFileMapping key once and keeps that
+    // key open for the life of the process. Reading the section before HKLM is mapped makes the
+    // kept key the real one; the HKCU it names is then the sandbox's.
+    static const bool mappingFound = [] {
+        char text[8];
+        GetProfileStringA("windows", "load", "", text, sizeof text);
+        return true;
+    }();
+    (void)mappingFound;
     // Process id and a counter: parallel test processes never share a scratch key.
     static int serial = 0;
     root_ = std::string(kTestsKey) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +

@@ -1,0 +1,210 @@
+#include "init.h"
+
+#include <cstring>
+
+#include "bounded.h"
+#include "datetexts.h"
+#include "detected.h"
+#include "entries.h"
+#include "keys.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "startup.h"
+#include "strings.h"
+#include "text.h"
+#include "texts.h"
+#include "trace.h"
+#include "version.h"
+
+namespace {
+
+constexpr char kMachineRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAutoUpdate[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+constexpr char kInfoVerbKey[] = "exefile\\shell\\SentroviaInfo";
+constexpr char kInfoVerbCommand[] = "exefile\\shell\\SentroviaInfo\\command";
+// The product key's subkeys made at the first run.
+const char *const kFirstRunKeys[] = {"Nuts", "Cookies", "Options", "Run", "IEHelpers", "HostFile",
+                                     "Tasks"};
+const char *const kBaselineKeys[] = {"Run", "IEHelpers", "Tasks"};
+
+DWORD g_startTick = 0;
+
+void ProductSubkey(const char *name, char *path, size_t capacity)
+{
+    FormatBounded(path, capacity, "%s\\%s", kProductKey, name);
+}
+
+void FirstRun()
+{
+    char date[32];
+    if (ReadRegString(HKEY_CURRENT_USER, kProductKey, nullptr, date, sizeof date) > 0)
+        return;
+    Trace("Get Initial Values", "FIRSTTIME");
+    CreateRegKey(HKEY_CURRENT_USER, kVendorKey);
+    CreateRegKey(HKEY_CURRENT_USER, kProductKey);
+    for (const char *name : kFirstRunKeys) {
+        char path[MAX_PATH];
+        ProductSubkey(name, path, sizeof path);
+        CreateRegKey(HKEY_CURRENT_USER, path);
+    }
+    TodayText(date, sizeof date);
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, nullptr, date);
+    CreateInitialValues();
+}
+
+void TraceBegin()
+{
+    char versions[128];
+    char line[192];
+    ProgramVersionText(versions, sizeof versions);
+    FormatBounded(line, sizeof line, "-------------------------------------Begin %s %s",
+                  CurrentProgram() == ProgramKind::Monitor ? "Sentrovia" : "SentroviaEx",
+                  versions);
+    Trace(CurrentProgram() == ProgramKind::Monitor ? "svmain" : "main", line);
+}
+
+// The automatic-update setting as first seen, kept to notice a change later.
+void KeepAutoUpdateSetting()
+{
+    if (ReadRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions") != 0)
+        return;
+    int setting = ReadRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions");
+    if (setting != 0)
+        WriteRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions", static_cast<DWORD>(setting));
+}
+
+void ApplySettingsVersion()
+{
+    char version[64];
+    if (ReadRegString(HKEY_CURRENT_USER, kProductKey, "Version", version, sizeof version) == 0) {
+        CleanupRunRegistry();
+        WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", kSettingsVersion);
+        return;
+    }
+    if (strstr(version, kSettingsVersion) == nullptr) {
+        CleanupRunRegistry();
+        WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", kSettingsVersion);
+        CreateInitialValues();
+    }
+    if (GetOption("Cleanup", 0) != 0) {
+        CleanupRunRegistry();
+        SetOption("Cleanup", 0);
+    }
+}
+
+// The "program information" entry of a program file's context menu.
+void RegisterInfoVerb()
+{
+    if (RegKey key; key.Open(HKEY_CLASSES_ROOT, kInfoVerbKey, KEY_READ))
+        return;
+    char text[128];
+    char folder[MAX_PATH];
+    char command[MAX_PATH + 32];
+    LoadText(IDS_INFO_VERB_MENU, text);
+    ProgramFolder(folder, sizeof folder);
+    FormatBounded(command, sizeof command, "\"%s\\Sentrovia.exe\" %%1", folder);
+    WriteRegString(HKEY_CLASSES_ROOT, kInfoVerbKey, nullptr, text);
+    WriteRegString(HKEY_CLASSES_ROOT, kInfoVerbCommand, nullptr, command);
+}
+
+void AutostartCommand(char *command, size_t capacity)
+{
+    char folder[MAX_PATH];
+    ProgramFolder(folder, sizeof folder);
+    FormatBounded(command, capacity, "%s\\Sentrovia.exe -expressboot", folder);
+}
+
+} // namespace
+
+DWORD StartTick() { return g_startTick; }
+
+void InitializeSettings()
+{
+    StartTrace(false);
+    g_startTick = TickCount();
+    InitLanguage();
+    if (GetOption("Debug", 0) != 0)
+        StartTrace(true);
+    DecideWow64Pass();
+    FirstRun();
+    TraceBegin();
+    InitDetectedRegister();
+    KeepAutoUpdateSetting();
+    ApplySettingsVersion();
+    LoadOptions();
+    RegisterInfoVerb();
+}
+
+void InitRegStartups()
+{
+    Trace("InitRegStartups", "StarupList - sentrovia");
+    int count = EnumStartupEntries(0);
+    for (int i = 0; i < count; ++i) {
+        char path[MAX_PATH];
+        char name[MAX_PATH];
+        char kind[16];
+        EntryPath(i, path, sizeof path);
+        BaselineName(path, name, sizeof name);
+        FormatBounded(kind, sizeof kind, "%d", EntryKind(i));
+        WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, name, kind);
+    }
+    ClearEntryList();
+}
+
+void CreateInitialValues()
+{
+    Trace("sentrovia", "Create Initial Values");
+    InitRegStartups();
+    SetAutoStartOn();
+}
+
+void CleanupRunRegistry()
+{
+    Trace("sentrovia", "Cleanup Run Registry");
+    for (const char *name : kBaselineKeys) {
+        char path[MAX_PATH];
+        ProductSubkey(name, path, sizeof path);
+        DeleteRegTree(HKEY_CURRENT_USER, path);
+        CreateRegKey(HKEY_CURRENT_USER, path);
+    }
+    InitRegStartups();
+}
+
+int IsAutoStartOn()
+{
+    char name[64];
+    char alternative[128];
+    LoadText(IDS_CAPTION, name);
+    LoadText(IDS_AUTOSTART_ALT_NAME, alternative);
+    return RegValueExists(HKEY_LOCAL_MACHINE, kMachineRun, name) ||
+           RegValueExists(HKEY_LOCAL_MACHINE, kMachineRun, alternative);
+}
+
+int SetAutoStartOn()
+{
+    char command[MAX_PATH + 32];
+    AutostartCommand(command, sizeof command);
+    int written = WriteRegString(HKEY_LOCAL_MACHINE, kMachineRun, "Sentrovia", command);
+    // "1": put in place by the programs themselves, so the watch never asks about it.
+    char name[MAX_PATH + 32];
+    BaselineName(command, name, sizeof name);
+    WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, name, "1");
+    return written;
+}
+
+int CountOwnStartups()
+{
+    int found = 0;
+    int count = EnumStartupEntries(0);
+    for (int i = 0; i < count && !found; ++i) {
+        char path[MAX_PATH];
+        char name[MAX_PATH];
+        EntryPath(i, path, sizeof path);
+        BaselineName(path, name, sizeof name);
+        found = ContainsNoCase(name, "Sentrovia.exe");
+    }
+    ClearEntryList();
+    return found;
+}
