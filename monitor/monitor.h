@@ -55,8 +55,8 @@ void MonitorExit();
 // What a timer tick calls; tests put counters in their place.
 struct TickActions {
     void (*launchDelayed)(int seconds);
-    void (*verify)();
-    void (*checkProcessChange)();
+    int (*verify)();
+    int (*checkProcessChange)();
     void (*pause)(DWORD milliseconds);
 };
 void OnTimerTick(MonitorState &state, const TickActions &actions);

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "bounded.h"
+#include "init.h"
 #include "lookup.h"
 #include "monitor.h"
 #include "options.h"
@@ -63,15 +64,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     CoInitialize(nullptr);
     InitCommonControls();
 
-    StartTrace(Option(OPT_Debug) != 0);
-    char versions[128];
-    char begin[192];
-    ProgramVersionText(versions, sizeof versions);
-    FormatBounded(begin, sizeof begin, "-------------------------------------Begin Sentrovia %s",
-                  versions);
-    Trace("svmain", begin);
     state.alertOpen = 0;
     TheSettings().countdown[AREA_WinInit] = 0;
+    InitializeSettings();
+    state.autostartState = IsAutoStartOn();
     Trace("START", "From Initialize to Post");
 
     state.realtimeFlag = 0;

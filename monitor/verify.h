@@ -1,7 +1,15 @@
-// The verify cycle and the check the realtime signal runs.
+// The verify cycle: each call checks one half of the watched areas, each area on its own period.
 #pragma once
 
-void Verify();
-void CheckProcessChange();
+// 1 after a full pass or when skipped (an alert is open or a pass runs); 0 when it left early
+// because the last pass began less than a second ago.
+int Verify();
+// Run on the realtime signal: when the number of processes changed, brings the realtime areas
+// forward to the next tick. Answers the number of processes.
+int CheckProcessChange();
 // Starts the delayed-start programs that are due after the given seconds.
 void LaunchDelayedPrograms(int seconds);
+// Reloads the options; the next pass checks the first half.
+void ReloadOptions();
+// Back to the state of a fresh start (the first half next, counters at zero).
+void ResetVerifyState();

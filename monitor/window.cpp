@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "alerts.h"
 #include "entries.h"
 #include "fonts.h"
 #include "messages.h"
@@ -43,6 +44,7 @@ void OnInitialise(HWND window)
     state.menuGuard = 0;
     SetTrayIcon(TRAY_Add, kIdleIcon, IDS_TIP_ON_PATROL);
     ClearEntryList();
+    ResetAlertCounters();
     state.conflictCounter = 0;
     state.timerSet = SetTimer(window, kTimerId, kTickMilliseconds, nullptr);
     state.tickCounter = 0;

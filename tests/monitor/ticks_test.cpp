@@ -23,8 +23,8 @@ Calls g_calls;
 
 const TickActions kCounting = {
     [](int seconds) { g_calls.launches.push_back(seconds); },
-    [] { ++g_calls.verifies; },
-    [] { ++g_calls.processChecks; },
+    [] { return ++g_calls.verifies; },
+    [] { return ++g_calls.processChecks; },
     [](DWORD) { ++g_calls.pauses; },
 };
 

@@ -1,0 +1,428 @@
+// The alert dialogs: what the user is shown about a new or changed item, and the answer given.
+#include "alerts.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "bounded.h"
+#include "files.h"
+#include "fonts.h"
+#include "keys.h"
+#include "lookup.h"
+#include "monitor.h"
+#include "platform.h"
+#include "registry.h"
+#include "strings.h"
+#include "texts.h"
+#include "version.h"
+#include "web.h"
+
+const AlertPositionNames kItemAlertPosition = {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"};
+const AlertPositionNames kSystemFilePosition = {"xPosSysFiles", "yPosSysFiles", "dxSysFiles",
+                                                "dySysFiles"};
+
+namespace {
+
+// The one place the vendor's help site is named.
+constexpr char kHelpSite[] = "https://www.orvanto.com/sentrovia/help/";
+constexpr int kHelpMeCommand = 6051;
+constexpr size_t kPositionText = 33;  // a stored coordinate: up to 32 characters
+constexpr size_t kTextLength = 1024;
+
+AlertContext g_context{};
+AlertRepeat g_repeat{};
+
+bool SameNoCase(const char *a, const char *b) { return _stricmp(a, b) == 0; }
+
+void ClearAlertTexts()
+{
+    g_context.itemPath[0] = '\0';
+    g_context.itemTitle[0] = '\0';
+    g_context.secondPath[0] = '\0';
+    g_context.location[0] = '\0';
+}
+
+// Owns the file's icon shown on the icon button; the button itself never frees it.
+class IconOwner {
+public:
+    IconOwner() = default;
+    ~IconOwner() { Reset(nullptr); }
+    IconOwner(const IconOwner &) = delete;
+    IconOwner &operator=(const IconOwner &) = delete;
+    void Reset(HICON icon)
+    {
+        if (icon_ != nullptr)
+            DestroyIcon(icon_);
+        icon_ = icon;
+    }
+    HICON get() const { return icon_; }
+
+private:
+    HICON icon_ = nullptr;
+};
+
+enum ItemAlertKind { ALERT_NewProgram, ALERT_DelayedProgram };
+
+// What sets the item alerts built so far apart from each other.
+struct ItemAlertForm {
+    int templateId;
+    UINT caption;
+    UINT versionLabel;
+    UINT noText;
+};
+
+const ItemAlertForm kForms[] = {
+    {IDD_ALERT_NEW_PROGRAM, IDS_ALERT_CAPTION, IDS_VERSION_LABEL, IDS_NO},
+    {IDD_ALERT_DELAYED_PROGRAM, IDS_DELAY_COMEBACK_CAPTION, IDS_VERSION_LABEL, IDS_DISABLE},
+};
+
+// One open item alert; lives on the opener's stack for the dialog's whole life.
+struct ItemAlertState {
+    ItemAlertKind kind;
+    IconOwner fileIcon;
+};
+
+void SetFont(HWND dialog, int item, AlertFont font)
+{
+    SendDlgItemMessageA(dialog, item, WM_SETFONT, reinterpret_cast<WPARAM>(GetAlertFont(font)),
+                        FALSE);
+}
+
+// A field keeps the template's own text when the file tells nothing.
+void SetFact(HWND dialog, int item, const char *text)
+{
+    if (text[0] != '\0')
+        SetDlgItemTextA(dialog, item, text);
+}
+
+void ShowFileIcon(HWND dialog, ItemAlertState &state, const char *file)
+{
+    if (!FileExists(file))
+        return;
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file, 0);
+    // 1 means the file is no program; null, a program without icons. Either way the user sees
+    // the plain program icon, as the shell would show it (shared: never destroyed).
+    if (reinterpret_cast<UINT_PTR>(icon) <= 1)
+        icon = LoadIconA(nullptr, IDI_APPLICATION);
+    else
+        state.fileIcon.Reset(icon);
+    SendDlgItemMessageA(dialog, IDC_ALERT_ICON, BM_SETIMAGE, IMAGE_ICON,
+                        reinterpret_cast<LPARAM>(icon));
+}
+
+void ShowNewProgramMessage(HWND dialog)
+{
+    char message[kTextLength];
+    // The sentence is what the bold face is for; an override stands in the dialog's own font.
+    if (NewProgramMessage(g_context.kindCode, message, sizeof message))
+        SetFont(dialog, IDC_ALERT_MESSAGE, FONT_BoldSansSerif);
+    SetDlgItemTextA(dialog, IDC_ALERT_MESSAGE, message);
+}
+
+BOOL OnInit(HWND dialog, ItemAlertState &state)
+{
+    const ItemAlertForm &form = kForms[state.kind];
+    char caption[kTextLength];
+    SetItemText(dialog, IDC_ALERT_VERSION_LABEL, form.versionLabel);
+    if (LoadText(form.caption, caption) > 0)
+        SetWindowTextA(dialog, caption);
+
+    char key[kAlertText];
+    CleanPath(g_context.itemPath, key, sizeof key);
+    VersionRecord version;
+    ReadVersionInfo(key, &version);
+
+    SetDlgItemTextA(dialog, IDC_ALERT_PATH, g_context.itemPath);
+    SetFont(dialog, IDC_ALERT_PATH, FONT_BoldSansSerif);
+    ShowFileIcon(dialog, state, key);
+
+    char name[kAlertText];
+    if (state.kind == ALERT_NewProgram) {
+        NoteAlertedPath(g_context.itemPath);
+        NewProgramName(g_context.kindCode, version.slot[VS_ProductName], name, sizeof name);
+    } else {
+        CopyBounded(name, version.slot[VS_ProductName]);
+    }
+    SetDlgItemTextA(dialog, IDC_ALERT_NAME, name);
+    SetFont(dialog, IDC_ALERT_NAME, FONT_LargeArial);
+
+    SetFact(dialog, IDC_ALERT_VERSION, version.slot[VS_ProductVersion]);
+    SetFact(dialog, IDC_ALERT_COMPANY, version.slot[VS_CompanyName]);
+    SetFact(dialog, IDC_ALERT_DESCRIPTION, version.slot[VS_FileDescription]);
+
+    if (state.kind == ALERT_NewProgram)
+        ShowNewProgramMessage(dialog);
+    else
+        SetItemText(dialog, IDC_ALERT_MESSAGE, IDS_DELAY_COMEBACK);
+    SetItemText(dialog, IDYES, IDS_YES);
+    SetItemText(dialog, IDNO, form.noText);
+    SetItemText(dialog, IDC_ALERT_INFO, IDS_ONLINE_INFO);
+
+    RestoreAlertPosition(dialog, kItemAlertPosition.x, kItemAlertPosition.y);
+    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return TRUE;
+}
+
+void OnCommand(HWND dialog, ItemAlertState &state, int command)
+{
+    if (command == IDC_ALERT_INFO) {
+        OnlineLookup(g_context.kindCode + 1000, g_context.itemPath, g_context.itemTitle);
+        // Out of the topmost order, so the browser can come in front; the alert stays open.
+        SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        return;
+    }
+    if (state.kind == ALERT_DelayedProgram) {
+        if (int answer = DelayedProgramAnswer(command))
+            EndDialog(dialog, answer);
+        return;
+    }
+    int answer = NewProgramAnswer(command, g_context.kindCode, g_repeat.counter);
+    if (answer == 0)
+        return;
+    if (g_repeat.counter >= kRepeatLimit) {
+        // The program keeps putting itself back: explain, and disable it rather than ask again.
+        OpenHelpPage(kHelpMeCommand);
+        ResetAlertCounters();
+    }
+    EndDialog(dialog, answer);
+}
+
+void SaveItemAlertPosition(HWND dialog)
+{
+    const AlertPositionNames &names = kItemAlertPosition;
+    SaveAlertPosition(dialog, names.x, names.y, names.width, names.height);
+}
+
+INT_PTR CALLBACK ItemAlertProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *state = reinterpret_cast<ItemAlertState *>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        return OnInit(dialog, *reinterpret_cast<ItemAlertState *>(lParam));
+    case WM_COMMAND:
+        if (state == nullptr)
+            return FALSE;
+        OnCommand(dialog, *state, LOWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        // Not handled: the dialog manager turns it into the cancel command.
+        SaveItemAlertPosition(dialog);
+        return FALSE;
+    case WM_DESTROY:
+        SaveItemAlertPosition(dialog);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+int ShowItemAlert(ItemAlertKind kind)
+{
+    ItemAlertState state{kind, {}};
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kForms[kind].templateId),
+                        Monitor().mainWindow, ItemAlertProc, reinterpret_cast<LPARAM>(&state));
+    ClearAlertTexts();
+    return result > 0 ? static_cast<int>(result) : 0;
+}
+
+} // namespace
+
+AlertContext &TheAlertContext() { return g_context; }
+AlertRepeat &TheAlertRepeat() { return g_repeat; }
+
+void ResetAlertCounters()
+{
+    g_repeat.counter = 0;
+    g_repeat.lastPath[0] = '\0';
+}
+
+void NoteAlertedPath(const char *itemPath)
+{
+    if (SameNoCase(itemPath, g_repeat.lastPath))
+        ++g_repeat.counter;
+    CopyBounded(g_repeat.lastPath, itemPath);
+}
+
+int ShowNewProgramAlert() { return ShowItemAlert(ALERT_NewProgram); }
+int ShowDelayedProgramAlert() { return ShowItemAlert(ALERT_DelayedProgram); }
+
+UINT LocationSentenceId(int kindCode)
+{
+    switch (kindCode) {
+    case 2: case 3: case 5: case 6:
+    case 12: case 13: case 15: case 16:
+    case 22: case 23: case 25: case 26:
+        return IDS_LOCATION_RUNONCE;
+    case 100: case 101:
+        return IDS_LOCATION_WIN_INI;
+    case 200:
+        return IDS_LOCATION_STARTUP_FOLDER;
+    default:
+        return IDS_LOCATION_RUN;
+    }
+}
+
+int NewProgramMessage(int kindCode, char *out, size_t capacity)
+{
+    char text[kTextLength];
+    LoadText(IDS_NEW_STARTUP_PROGRAM, text);
+    char *mark = strstr(text, "%s");
+    if (mark == nullptr) {
+        CopyBounded(out, capacity, text);
+        return 0;
+    }
+    // Put in by hand: any other "%" of an override must not be read as a format.
+    char sentence[kTextLength];
+    LoadText(LocationSentenceId(kindCode), sentence);
+    *mark = '\0';
+    CopyBounded(out, capacity, text);
+    AppendBounded(out, capacity, sentence);
+    AppendBounded(out, capacity, mark + 2);
+    return 1;
+}
+
+int NewProgramName(int kindCode, const char *productName, char *out, size_t capacity)
+{
+    // Entries of these hooks carry the hook's name: the product name alone would hide where
+    // the program attached itself.
+    static const struct {
+        int kindCode;
+        const char *name;
+    } kHookNames[] = {{250, "WinLogon:UserInit"}, {251, "WinLogon:Shell"},
+                      {252, "ObjectDelayLoad"},   {253, "SharedTaskScheduler"},
+                      {255, "AppInit_DLLs"}};
+    if (productName == nullptr)
+        productName = "";
+    if (productName[0] != '\0') {
+        for (const auto &hook : kHookNames)
+            if (hook.kindCode == kindCode)
+                return CopyBounded(out, capacity, hook.name);
+    }
+    return CopyBounded(out, capacity, productName);
+}
+
+int NewProgramAnswer(int command, int kindCode, int repeatCounter)
+{
+    if (command != IDYES && command != IDNO && command != IDCANCEL)
+        return 0;
+    if (repeatCounter >= kRepeatLimit)
+        return ANSWER_Disable;
+    if (command == IDNO)
+        return kindCode == 256 ? ANSWER_Disable : ANSWER_Reject;  // a Notify entry is disabled
+    return ANSWER_Approve;
+}
+
+int DelayedProgramAnswer(int command)
+{
+    switch (command) {
+    case IDYES:
+    case IDCANCEL:
+        return ANSWER_Approve;
+    case IDNO:
+        return ANSWER_Reject;
+    default:
+        return 0;
+    }
+}
+
+POINT AlertPlacement(const char *x, const char *y, SIZE dialog, const ScreenSize &screen)
+{
+    if (x == nullptr || y == nullptr || x[0] == '\0' || y[0] == '\0')
+        return {(screen.width - dialog.cx) / 2, (screen.height - dialog.cy) / 3};
+    POINT place = {strtol(x, nullptr, 10), strtol(y, nullptr, 10)};
+    // A place kept from a larger screen.
+    if (place.x > screen.virtualWidth)
+        place.x = screen.width / 2;
+    if (place.y > screen.virtualHeight)
+        place.y = screen.height / 2;
+    return place;
+}
+
+void RestoreAlertPosition(HWND dialog, const char *xName, const char *yName)
+{
+    char x[kPositionText];
+    char y[kPositionText];
+    ReadRegString(HKEY_CURRENT_USER, kProductKey, xName, x, sizeof x);
+    ReadRegString(HKEY_CURRENT_USER, kProductKey, yName, y, sizeof y);
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    const ScreenSize screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                               GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                               GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    POINT place =
+        AlertPlacement(x, y, {rect.right - rect.left, rect.bottom - rect.top}, screen);
+    SetWindowPos(dialog, nullptr, place.x, place.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SaveAlertPosition(HWND dialog, const char *xName, const char *yName, const char *dxName,
+                       const char *dyName)
+{
+    RECT rect;
+    if (!GetWindowRect(dialog, &rect))
+        return;
+    const struct {
+        const char *name;
+        LONG value;
+    } values[] = {{xName, rect.left},
+                  {yName, rect.top},
+                  {dxName, rect.right - rect.left},
+                  {dyName, rect.bottom - rect.top}};
+    for (const auto &value : values) {
+        char text[16];
+        FormatBounded(text, sizeof text, "%d", static_cast<int>(value.value));
+        WriteRegString(HKEY_CURRENT_USER, kProductKey, value.name, text);
+    }
+}
+
+const char *HelpPageName(int commandId)
+{
+    static const struct {
+        int command;
+        const char *page;
+    } kPages[] = {
+        {6026, "startup.html"},  {6028, "cookies.html"},   {6029, "tasks.html"},
+        {6033, "options.html"},  {6038, "services.html"},  {6039, "scheduler.html"},
+        {6040, "bho.html"},      {6042, "filetype.html"},  {6051, "helpme.html"},
+        {6052, "hidden.html"},   {6055, "delay.html"},     {6056, "activex.html"},
+    };
+    for (const auto &entry : kPages)
+        if (entry.command == commandId)
+            return entry.page;
+    return "features.html";
+}
+
+int HelpPagePrefix(char *out, size_t capacity)
+{
+    char code[16];
+    LoadText(IDS_LANGUAGE_CODE, code);
+    if (code[0] == '\0' || SameNoCase(code, "us"))
+        return CopyBounded(out, capacity, "");
+    return FormatBounded(out, capacity, "%s_", code);
+}
+
+int HelpPageAddress(int commandId, char *out, size_t capacity)
+{
+    char prefix[16];
+    HelpPagePrefix(prefix, sizeof prefix);
+    return FormatBounded(out, capacity, "%s%s%s", kHelpSite, prefix, HelpPageName(commandId));
+}
+
+int OpenHelpPage(int commandId)
+{
+    char folder[MAX_PATH];
+    char prefix[16];
+    char local[MAX_PATH];
+    HelpPagePrefix(prefix, sizeof prefix);
+    if (ProgramFolder(folder, sizeof folder) &&
+        FormatBounded(local, sizeof local, "%s\\%s%s", folder, prefix, HelpPageName(commandId)) &&
+        FileExists(local))
+        return ShellOpen(local);
+    char address[512];
+    HelpPageAddress(commandId, address, sizeof address);
+    return OpenWithAol(address) || ShellOpen(address);
+}

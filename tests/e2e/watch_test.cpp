@@ -1,0 +1,145 @@
+// The real Monitor notices a program added to a Run key, asks about it and remembers the answer.
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "buildfiles.h"
+#include "programs.h"
+
+namespace {
+
+constexpr char kOptions[] = "Software\\Orvanto\\Sentrovia\\Options";
+constexpr char kBaseline[] = "Software\\Orvanto\\Sentrovia\\Run";
+constexpr char kDetectedStartup[] = "Software\\Orvanto\\Detected\\Startup";
+constexpr char kUserRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAlertCaption[] = "Sentrovia New Program Alert";
+
+void SetOption(const char *name, const char *value)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, kOptions, name, REG_SZ, value,
+                    static_cast<DWORD>(strlen(value) + 1));
+}
+
+std::string ReadValue(const char *key, const std::string &name)
+{
+    char text[512];
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+std::string Upper(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+class Watch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
+        // The startup check on every first-half pass keeps the scenario short.
+        SetOption("Start", "1");
+        SetOption("HideStartup", "0");
+        SetOption("ConfirmExit", "0");
+    }
+    void TearDown() override
+    {
+        if (FindWindowA("Sentrovia", nullptr))
+            RunToEnd(monitor_, "-Q");
+        WaitForNoWindow("Sentrovia", 5000);
+        for (const char *name : {"e2e agent", "e2e quiet"})
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, name);
+        // Forget the answers, so the scenario asks again next time.
+        for (const char *argument : {" -e2e", " -quiet"})
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline,
+                               (BuildFile("SentroviaEx.exe") + argument).c_str());
+        SetOption("Start", "2");
+        SetOption("HideStartup", "0");
+    }
+    // Runs Wine's own reg.exe, as another program would.
+    static void RegAdd(const char *name, const std::string &command)
+    {
+        std::string arguments = "add \"HKCU\\" + std::string(kUserRun) + "\" /v \"" + name +
+                                "\" /d \"" + command + "\" /f";
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, sizeof system);
+        EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments));
+    }
+    // Posts the ticks of one verify turn; a second apart from the last pass.
+    static void VerifyTurn(HWND monitor)
+    {
+        Sleep(1100);
+        for (int tick = 0; tick < 17; ++tick)
+            PostMessageA(monitor, WM_TIMER, 1, 0);
+    }
+    const std::string monitor_ = BuildFile("Sentrovia.exe");
+};
+
+TEST_F(Watch, NewRunValueIsAskedAboutOnceAndApproved)
+{
+    RunningProgram running(monitor_, "");
+    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    ASSERT_NE(nullptr, monitor);
+
+    const std::string program = BuildFile("SentroviaEx.exe");
+    const std::string command = program + " -e2e";
+    RegAdd("e2e agent", command);
+    VerifyTurn(monitor);
+
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 15000);
+    ASSERT_NE(nullptr, alert);
+    EXPECT_EQ("Sentrovia", ItemText(alert, 100));  // the program's product name
+    EXPECT_EQ(Upper(command), Upper(ItemText(alert, 1026)));
+    std::string message = ItemText(alert, 1036);
+    EXPECT_NE(std::string::npos, message.find("A new auto Startup Program has been detected."))
+        << message;
+    EXPECT_NE(std::string::npos, message.find("This program will run each time you login"))
+        << message;
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDYES)));
+    for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+        Sleep(100);
+
+    EXPECT_EQ("11", ReadValue(kBaseline, command));
+    std::string key = Upper(program.substr(program.find(':') - 1));
+    EXPECT_NE("<missing>", ReadValue(kDetectedStartup, key)) << key;
+
+    // Approved: the next passes ask nothing.
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+}
+
+TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
+{
+    SetOption("HideStartup", "1");
+    RunningProgram running(monitor_, "");
+    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    ASSERT_NE(nullptr, monitor);
+
+    const std::string command = BuildFile("SentroviaEx.exe") + " -quiet";
+    RegAdd("e2e quiet", command);
+    VerifyTurn(monitor);
+    std::string approval;
+    for (int wait = 0; wait < 50 && (approval = ReadValue(kBaseline, command)) == "<missing>";
+         ++wait)
+        Sleep(100);
+    EXPECT_EQ("11", approval);
+    EXPECT_EQ(nullptr, FindWindowA("#32770", kAlertCaption));
+}
+
+} // namespace
