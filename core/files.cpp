@@ -51,7 +51,9 @@ int LongPathForm(const char *path, char *out, size_t capacity)
         path = "";
     GetLongPathNameFn function = LongPathFunction();
     bool windows95 = PlatformId() == VER_PLATFORM_WIN32_WINDOWS && MinorVersion() == 0;
-    if (function != nullptr && !windows95 && path[0] != '\0') {
+    // Only a short name carries a "~"; without one the look-up could change nothing but letter
+    // case, and it costs a directory search per component on every listed path.
+    if (function != nullptr && !windows95 && strchr(path, '~') != nullptr) {
         char longForm[MAX_PATH * 2];
         DWORD length = function(path, longForm, sizeof longForm);
         if (length > 0 && length < sizeof longForm)

@@ -1,0 +1,131 @@
+// What every benchmark needs: the registry mapped onto scratch keys, Run values seeded in it, the
+// bare value loop of the startup walk, and the median time of a piece of work.
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+inline constexpr char kScratchParent[] = "Software\\SentroviaBench";
+inline constexpr char kVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char *kRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
+                                    "RunServices", "RunServicesOnce", "RunOnce\\Setup",
+                                    "policies\\Explorer\\Run"};
+inline constexpr int kRepetitions = 7;
+inline const HKEY kHives[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
+
+// Maps HKLM, HKCU and HKCR onto scratch keys under the real HKCU while it lives.
+class ScratchRegistry {
+public:
+    ScratchRegistry()
+    {
+        root_ = std::string(kScratchParent) + "\\" + std::to_string(GetCurrentProcessId());
+        const char *names[3] = {"HKLM", "HKCU", "HKCR"};
+        for (int i = 0; i < 3; ++i) {
+            std::string path = root_ + "\\" + names[i];
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &scratch_[i], nullptr) != ERROR_SUCCESS)
+                scratch_[i] = nullptr;
+        }
+        for (int i = 0; i < 3; ++i)
+            ok_ = ok_ && scratch_[i] != nullptr &&
+                  RegOverridePredefKey(kHives[i], scratch_[i]) == ERROR_SUCCESS;
+    }
+    ~ScratchRegistry()
+    {
+        for (int i = 0; i < 3; ++i) {
+            RegOverridePredefKey(kHives[i], nullptr);
+            if (scratch_[i] != nullptr)
+                RegCloseKey(scratch_[i]);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, root_.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);
+    }
+    ScratchRegistry(const ScratchRegistry &) = delete;
+    ScratchRegistry &operator=(const ScratchRegistry &) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    std::string root_;
+    HKEY scratch_[3] = {};
+    bool ok_ = true;
+};
+
+// Replaces the Run values of both hives by count values, split between them; each command goes to
+// onValue (when given) once written.
+inline bool SeedRunValues(int count, void (*onValue)(const char *command) = nullptr)
+{
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegDeleteTreeA(hive, kRunKey);
+        RegDeleteKeyA(hive, kRunKey);
+    }
+    for (int i = 0; i < count; ++i) {
+        HKEY hive = i % 2 == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        char name[32], data[96];
+        snprintf(name, sizeof name, "Agent %04d", i);
+        snprintf(data, sizeof data, "C:\\Program Files\\Vendor %04d\\agent%04d.exe /background", i,
+                 i);
+        if (RegSetKeyValueA(hive, kRunKey, name, REG_SZ, data,
+                            static_cast<DWORD>(strlen(data) + 1)) != ERROR_SUCCESS)
+            return false;
+        if (onValue != nullptr)
+            onValue(data);
+    }
+    return true;
+}
+
+// What the walk's Run-key step asks of the registry, and nothing more.
+inline int BareRunLoop()
+{
+    int values = 0;
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const char *run : kRunKeys) {
+            std::string path = std::string(kVersionKey) + "\\" + run;
+            HKEY key;
+            if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+                continue;
+            for (DWORD index = 0;; ++index) {
+                char name[512];
+                BYTE data[513];
+                DWORD nameLength = sizeof name, size = 512, type = 0;
+                LONG result = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data,
+                                            &size);
+                if (result == ERROR_NO_MORE_ITEMS)
+                    break;
+                values += result == ERROR_SUCCESS;
+            }
+            RegCloseKey(key);
+        }
+    return values;
+}
+
+inline double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+template <typename Work> double MedianMs(Work work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < kRepetitions; ++i) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        work();
+        QueryPerformanceCounter(&end);
+        times.push_back(Milliseconds(start, end));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace bench
