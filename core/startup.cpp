@@ -14,6 +14,7 @@
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
+#include "startup_actions.h"
 #include "strings.h"
 #include "text.h"
 #include "texts.h"
@@ -222,12 +223,22 @@ struct RunWalk {
     char lastData[kRunDataBytes + 1] = "";
 };
 
-// A disabled program that put itself back (IsTitleDisabled of the value's name) is taken like
-// any other value as long as nothing re-disables it; the disabled register lists it as well.
-void TakeRunValue(RunWalk &walk, const char *name, const char *data, int code)
+// A disabled program that put itself back is disabled again at once with the command it has just
+// registered: the first toggle enables the saved copy, the second saves the new command. The
+// disabled register lists it. A value that stays in its key all the same (a code without
+// disabling, a failed write) is listed like any other, so nothing hides behind a disabled title.
+// True when the value has left its key.
+bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, const char *data,
+                  int code)
 {
     if (EqualsNoCase(name, walk.lastName) && EqualsNoCase(data, walk.lastData))
-        return;
+        return false;
+    if (IsTitleDisabled(name)) {
+        ToggleStartupEntry(name, data, "", code);
+        ToggleStartupEntry(name, data, "", code);
+        if (!RegValueExists(root, path, name))
+            return true;
+    }
     // Single letters, tiny commands and names in high bytes are not programs worth listing.
     if (strlen(name) > 1 && strlen(data) > 4 && static_cast<unsigned char>(name[0]) < 0x80) {
         char command[kRunDataBytes + 1];
@@ -236,6 +247,7 @@ void TakeRunValue(RunWalk &walk, const char *name, const char *data, int code)
     }
     CopyBounded(walk.lastName, name);
     CopyBounded(walk.lastData, data);
+    return false;
 }
 
 void WalkRunKey(RunWalk &walk, HKEY root, const char *path, int code)
@@ -244,11 +256,15 @@ void WalkRunKey(RunWalk &walk, HKEY root, const char *path, int code)
     if (!key.Open(root, path, KEY_READ))
         return;
     DWORD count = ValueCount(key.get());
-    for (DWORD index = 0; index < count; ++index) {
+    for (DWORD index = 0; index < count;) {
         char name[kRunNameWidth];
         char data[kRunDataBytes + 1];
-        if (EnumTextValue(key.get(), index, name, kRunNameWidth, data, kRunDataBytes))
-            TakeRunValue(walk, name, data, code);
+        // A value taken out moves the ones after it down by one: the same index names the next.
+        if (EnumTextValue(key.get(), index, name, kRunNameWidth, data, kRunDataBytes) &&
+            TakeRunValue(walk, root, path, name, data, code))
+            --count;
+        else
+            ++index;
     }
 }
 
