@@ -1,0 +1,322 @@
+#include "history.h"
+
+#include <wininet.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "bounded.h"
+#include "entries.h"
+#include "keys.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "startup_actions.h"
+#include "strings.h"
+#include "texts.h"
+
+namespace {
+
+constexpr char kHistoryFileName[] = "history.txt";
+// The other program holds the file only for one write: wait for it rather than drop the record.
+constexpr int kOpenAttempts = 100;
+constexpr DWORD kOpenPause = 10;
+// The upload runs on the caller's thread: a server that is down or slow must not hold it long.
+constexpr DWORD kUploadTimeout = 3000;
+constexpr size_t kServerWidth = 511;
+constexpr size_t kInstallationCodeWidth = 31;
+constexpr DWORD kAnswerLimit = 32;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+    ~InternetHandle()
+    {
+        if (handle_ != nullptr)
+            InternetCloseHandle(handle_);
+    }
+    InternetHandle(const InternetHandle &) = delete;
+    InternetHandle &operator=(const InternetHandle &) = delete;
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HINTERNET handle_;
+};
+
+// Append-only access puts every write at the end; sharing only reading keeps a second writer out
+// until this one closes, and the viewer may still read.
+HANDLE OpenForAppend(const char *path)
+{
+    for (int attempt = 0;; ++attempt) {
+        HANDLE file = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+        DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
+            attempt + 1 >= kOpenAttempts)
+            return INVALID_HANDLE_VALUE;
+        Sleep(kOpenPause);
+    }
+}
+
+// The collecting server's address prefix and the installation code; 0 when no server is set.
+int ServerSettings(char *server, size_t serverCapacity, char *code, size_t codeCapacity)
+{
+    const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    for (HKEY root : roots) {
+        char address[kServerWidth + 1];
+        if (ReadRegString(root, kProductKey, "svserver", address, sizeof address) <= 0)
+            continue;
+        char installation[1025];
+        ReadRegString(root, kProductKey, "svid", installation, sizeof installation);
+        installation[kInstallationCodeWidth] = '\0';
+        CopyBounded(code, codeCapacity, installation);
+        return CopyBounded(server, serverCapacity, address);
+    }
+    return 0;
+}
+
+void SetTimeouts(HINTERNET handle)
+{
+    DWORD timeout = kUploadTimeout;
+    InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+}
+
+// Requests the address and answers 1 when the answer's first byte is "1". The request is opened
+// step by step rather than by InternetOpenUrl so that the timeouts can be set on the request
+// itself: Wine's WinINet does not carry a session's receive timeout down to an opened address.
+int AskServer(const char *url)
+{
+    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1];
+    char object[kServerWidth + 1];
+    char query[kServerWidth + 1];
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = object;
+    parts.dwUrlPathLength = sizeof object;
+    parts.lpszExtraInfo = query;
+    parts.dwExtraInfoLength = sizeof query;
+    if (!InternetCrackUrlA(url, 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
+        return 0;
+    AppendBounded(object, query);
+
+    InternetHandle session(
+        InternetOpenA("History", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session)
+        return 0;
+    SetTimeouts(session.get());
+    InternetHandle server(InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0));
+    if (!server)
+        return 0;
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                  INTERNET_FLAG_PRAGMA_NOCACHE;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    InternetHandle request(
+        HttpOpenRequestA(server.get(), "GET", object, nullptr, nullptr, nullptr, flags, 0));
+    if (!request)
+        return 0;
+    SetTimeouts(request.get());
+    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
+        return 0;
+    char answer[kAnswerLimit];
+    DWORD total = 0;
+    while (total < kAnswerLimit) {
+        DWORD got = 0;
+        if (!InternetReadFile(request.get(), answer + total, kAnswerLimit - total, &got) ||
+            got == 0)
+            break;
+        total += got;
+    }
+    return total > 0 && answer[0] == '1';
+}
+
+// "regsvr32 /s" with the helper's file, in a window of its own; nobody waits for it. A path with
+// spaces is quoted, or regsvr32 would take each piece for a file.
+int RegisterHelperAgain(const char *path)
+{
+    if (path[0] == '\0')
+        return 0;
+    char command[kHistoryPathWidth + 32];
+    const bool quote = path[0] != '"' && strchr(path, ' ') != nullptr;
+    if (!FormatBounded(command, sizeof command, quote ? "regsvr32 /s \"%s\"" : "regsvr32 /s %s",
+                       path))
+        return 0;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return 0;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return 1;
+}
+
+int AddRecord(const HistoryRecord &record, void *)
+{
+    return AddEntry(record.title, record.path, record.detail, record.date, record.kind,
+                    record.action);
+}
+
+} // namespace
+
+int HistoryFilePath(char *out, size_t capacity)
+{
+    char folder[MAX_PATH + 1];
+    if (!ProgramFolder(folder, sizeof folder) ||
+        !FormatBounded(out, capacity, "%s\\%s", folder, kHistoryFileName)) {
+        CopyBounded(out, capacity, "");
+        return 0;
+    }
+    return 1;
+}
+
+int HistoryDateText(const SYSTEMTIME &time, char *out, size_t capacity)
+{
+    if (time.wYear == 0 && time.wMonth == 0 && time.wDay == 0)
+        return LoadText(IDS_NEVER, out, capacity) > 0;
+    return HistoryDateOf(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, out,
+                         capacity);
+}
+
+int WriteHistoryRecord(const char *title, const char *path, const char *detail, int32_t kindCode,
+                       int actionCode)
+{
+    if (Option(OPT_History) <= 0)
+        return 0;
+    SYSTEMTIME now;
+    CurrentLocalTime(&now);
+    char date[64];
+    HistoryDateText(now, date, sizeof date);
+    char line[kHistoryRecordBuffer];
+    size_t length =
+        BuildHistoryLine(date, actionCode, kindCode, title, path, detail, line, sizeof line);
+
+    char file[MAX_PATH + 16];
+    if (!HistoryFilePath(file, sizeof file))
+        return 0;
+    {
+        FileHandle history(OpenForAppend(file));
+        if (!history)
+            return 0;
+        // One write per record: the other program's records never land inside this one.
+        DWORD written = 0;
+        if (!WriteFile(history.get(), line, static_cast<DWORD>(length), &written, nullptr) ||
+            written != length)
+            return 0;
+    }
+
+    char action[kHistoryNameWidth + 1];
+    char type[kHistoryNameWidth + 1];
+    char cutTitle[kHistoryTitleWidth + 1];
+    char cutPath[kHistoryPathWidth + 1];
+    CopyBounded(action, ActionNameOf(actionCode));
+    CopyBounded(type, TypeNameOfKind(kindCode));
+    CopyBounded(cutTitle, title);
+    CopyBounded(cutPath, path);
+    UploadHistoryRecord(action, type, cutTitle, cutPath);
+    return 1;
+}
+
+int UploadHistoryRecord(const char *actionName, const char *typeName, const char *title,
+                        const char *path)
+{
+    char url[kServerWidth + 1];
+    char code[kInstallationCodeWidth + 1];
+    if (!ServerSettings(url, sizeof url, code, sizeof code))
+        return 0;
+    SYSTEMTIME now;
+    CurrentLocalTime(&now);
+    char time[64];
+    HistoryDateText(now, time, sizeof time);
+    // The user's name is not sent: svid already tells the installations apart.
+    const HistoryUpload values{"", code, time, actionName, typeName, title, path};
+    size_t used = strlen(url);
+    BuildHistoryQuery(values, url + used, sizeof url - used);
+
+    return AskServer(url);
+}
+
+int LoadHistory()
+{
+    ClearEntryList();
+    char file[MAX_PATH + 16];
+    if (!HistoryFilePath(file, sizeof file))
+        return 0;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[kHistoryReadLimit]);
+    if (!text)
+        return 0;
+    DWORD total = 0;
+    {
+        // Writers share reading, and the reader shares writing: loading never costs a record.
+        FileHandle history(CreateFileA(file, GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!history)
+            return 0;
+        while (total < kHistoryReadLimit) {
+            DWORD got = 0;
+            if (!ReadFile(history.get(), text.get() + total,
+                          static_cast<DWORD>(kHistoryReadLimit - total), &got, nullptr) ||
+                got == 0)
+                break;
+            total += got;
+        }
+    }
+    return WalkHistoryText(text.get(), total, AddRecord, nullptr);
+}
+
+int RestoreHistoryEvent(int index)
+{
+    if (index < 0 || index >= EntryCount())
+        return 0;
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    char detail[kDetailWidth + 1];
+    EntryTitle(index, title, sizeof title);
+    EntryPath(index, path, sizeof path);
+    EntryDetail(index, detail, sizeof detail);
+    const int kind = EntryKind(index);
+    switch (EntryExtra(index)) {
+    case kActionStartRemove:
+        return RestoreRemovedEntry(title, path, detail, kind);
+    case kActionStartDisable:
+    case kActionStartEnable:
+        return ToggleStartupEntry(title, path, detail, kind);
+    case kActionHelperRemove:
+        return RegisterHelperAgain(path);
+    case kActionHiddenDelete:
+        return 0;  // the file comes back from the vault once the hidden-file watch keeps one
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,39 @@
+// The event history: history.txt in the program folder, appended to by both programs, loaded into
+// the entry list for the viewer, and each record sent to a collecting server when one is set.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "historyline.h"
+
+// The history file's full name; 0 and an empty buffer when the program folder is unknown.
+int HistoryFilePath(char *out, size_t capacity);
+
+// The history's date text of a time; "Never" (string 686) when its year, month and day are all 0.
+// 1 when it fitted.
+int HistoryDateText(const SYSTEMTIME &time, char *out, size_t capacity);
+
+// Appends one record stamped with the local time, then offers it to the collecting server. 1 when
+// the record was written; 0 when History is off (nothing written, nothing sent) or the file could
+// not be opened or written. A writer that finds the file held by the other program waits briefly
+// for it rather than losing the record.
+int WriteHistoryRecord(const char *title, const char *path, const char *detail, int32_t kindCode,
+                       int actionCode);
+
+// Sends one record to svserver (HKEY_LOCAL_MACHINE product key; HKEY_CURRENT_USER's when the
+// machine has none) with svid as the installation code. 1 when the server's answer starts with
+// "1"; 0 without svserver (no connection is made) and on any failure.
+int UploadHistoryRecord(const char *actionName, const char *typeName, const char *title,
+                        const char *path);
+
+// Empties the entry list and fills it with the records of the file's first 131072 bytes: title,
+// path and detail as they are, the date as description, the type's code as kind and the action's
+// code as extra number. The number of records loaded.
+int LoadHistory();
+
+// Reverses the event of a loaded record (the entry at index): a removed startup entry is put
+// back, a disabled or enabled one toggled, a removed browser helper registered again. Writes no
+// history record. 1 when the reversal was made; 0 for an action that has none or an empty index.
+int RestoreHistoryEvent(int index);
