@@ -1,5 +1,7 @@
 #include "init.h"
 
+#include <vector>
+
 #include <cstring>
 
 #include "bounded.h"
@@ -11,6 +13,7 @@
 #include "platform.h"
 #include "registry.h"
 #include "startup.h"
+#include "startup_actions.h"
 #include "strings.h"
 #include "text.h"
 #include "texts.h"
@@ -157,7 +160,11 @@ void CreateInitialValues()
 {
     Trace("sentrovia", "Create Initial Values");
     InitRegStartups();
-    SetAutoStartOn();
+    // An autostart value of an older release under its other name goes first.
+    char alternative[128];
+    LoadText(IDS_AUTOSTART_ALT_NAME, alternative);
+    RemoveStartupEntry(alternative, "Sentrovia.exe", "", 1);
+    SetAutoStart(true);
 }
 
 void CleanupRunRegistry()
@@ -182,8 +189,10 @@ int IsAutoStartOn()
            RegValueExists(HKEY_LOCAL_MACHINE, kMachineRun, alternative);
 }
 
-int SetAutoStartOn()
+int SetAutoStart(bool on)
 {
+    if (!on)
+        return RemoveOwnStartups(true);
     char command[MAX_PATH + 32];
     AutostartCommand(command, sizeof command);
     int written = WriteRegString(HKEY_LOCAL_MACHINE, kMachineRun, "Sentrovia", command);
@@ -194,17 +203,44 @@ int SetAutoStartOn()
     return written;
 }
 
-int CountOwnStartups()
+int RemoveOwnStartups(bool remove)
 {
-    int found = 0;
-    int count = EnumStartupEntries(0);
-    for (int i = 0; i < count && !found; ++i) {
+    struct Own {
+        char title[128];
         char path[MAX_PATH];
+        char detail[MAX_PATH];
+        int kind;
+        bool monitor;
+    };
+    // The removals walk the list again, so the entries are read out first.
+    std::vector<Own> own;
+    int count = EnumStartupEntries(0);
+    for (int i = 0; i < count; ++i) {
+        Own entry{};
+        EntryPath(i, entry.path, sizeof entry.path);
         char name[MAX_PATH];
-        EntryPath(i, path, sizeof path);
-        BaselineName(path, name, sizeof name);
-        found = ContainsNoCase(name, "Sentrovia.exe");
+        BaselineName(entry.path, name, sizeof name);
+        entry.monitor = ContainsNoCase(name, "Sentrovia.exe");
+        if (!entry.monitor && !ContainsNoCase(name, "SentroviaEx.exe"))
+            continue;
+        EntryTitle(i, entry.title, sizeof entry.title);
+        EntryDetail(i, entry.detail, sizeof entry.detail);
+        entry.kind = EntryKind(i);
+        own.push_back(entry);
     }
     ClearEntryList();
+    int found = 0;
+    for (const Own &entry : own) {
+        found |= entry.monitor ? 1 : 0;
+        if (!remove)
+            continue;
+        // The names the Monitor's value has had; the entry's own title may be another.
+        const char *const titles[] = {"Sentrovia", "Sentrovia System Monitor"};
+        if (entry.monitor)
+            for (const char *title : titles)
+                RemoveStartupEntry(title, entry.path, entry.detail, entry.kind);
+        else
+            RemoveStartupEntry("Sentrovia Explorer", entry.path, entry.detail, entry.kind);
+    }
     return found;
 }

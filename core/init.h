@@ -15,9 +15,11 @@ void CleanupRunRegistry();
 
 // 1 when the Monitor's autostart value exists.
 int IsAutoStartOn();
-// Writes the Monitor's autostart value and approves it; the write's result.
-int SetAutoStartOn();
-// 1 when a startup entry of the Monitor itself was found.
-int CountOwnStartups();
+// On: writes the Monitor's autostart value and approves it; the write's result. Off: removes
+// every startup entry of the Monitor; 1 when one was found.
+int SetAutoStart(bool on);
+// 1 when a startup entry of the Monitor itself was found; with remove set, the Monitor's and the
+// Explorer's entries are removed as well.
+int RemoveOwnStartups(bool remove);
 
 constexpr char kSettingsVersion[] = "15.9.2008.0";

@@ -5,6 +5,7 @@
 #include "alerts.h"
 #include "entries.h"
 #include "fonts.h"
+#include "init.h"
 #include "messages.h"
 #include "monitor.h"
 #include "options.h"
@@ -83,6 +84,14 @@ void OnCommand(HWND window, int command, LPARAM lParam)
     case CMD_Exit:
         PostMessageA(window, WM_DESTROY, 0, 0);
         break;
+    case CMD_Autostart: {
+        MonitorState &state = Monitor();
+        bool on = state.autostartState == 0;
+        // Off is recorded only when an entry of the Monitor was found and removed.
+        if (SetAutoStart(on))
+            state.autostartState = on ? 1 : 0;
+        break;
+    }
     case CMD_TrayIcon:
         // The Explorer sends the new HideBrisko value: nonzero hides the icon.
         SetTrayIcon(lParam ? TRAY_Delete : TRAY_Add, kIdleIcon, IDS_TIP_ON_PATROL);

@@ -1,0 +1,125 @@
+#include "init.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "entries.h"
+#include "keys.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "regsandbox.h"
+#include "scratch.h"
+#include "startup.h"
+
+namespace {
+
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform_.programFolder = programFolder_.path().c_str();
+        SetPlatformOverride(&platform_);
+        SetWow64Pass(false);
+        TheSettings() = ::Settings{};
+    }
+    void TearDown() override
+    {
+        SetPlatformOverride(nullptr);
+        TheSettings() = ::Settings{};
+        ClearEntryList();
+    }
+    static std::string Product(const char *name)
+    {
+        return ReadStringValue(HKEY_CURRENT_USER, kProductKey, name);
+    }
+    static std::string Approval(const std::string &name)
+    {
+        return ReadStringValue(HKEY_CURRENT_USER, kRunBaselineKey, name.c_str());
+    }
+    std::string Autostart() const { return programFolder_.File("Sentrovia.exe -expressboot"); }
+
+    RegistrySandbox sandbox_;
+    ScratchFolder programFolder_;
+    PlatformOverride platform_;
+};
+
+TEST_F(Settings, FirstRunMakesTheKeyAndApprovesWhatRunsNow)
+{
+    WriteRegString(HKEY_CURRENT_USER, kRun, "Agent", "C:\\Tools\\agent.exe /tray");
+    // An autostart value of an older release, under its other name.
+    WriteRegString(HKEY_LOCAL_MACHINE, kRun, "Sentrovia System Monitor", "C:\\Old\\Sentrovia.exe");
+    InitializeSettings();
+
+    EXPECT_NE("<missing>", Product(nullptr));  // the first-run date
+    EXPECT_EQ(kSettingsVersion, Product("Version"));
+    for (const char *name : {"Nuts", "Cookies", "Options", "Run", "IEHelpers", "HostFile", "Tasks"})
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, (std::string(kProductKey) + "\\" + name).c_str()))
+            << name;
+    EXPECT_EQ("11", Approval("C:\\Tools\\agent.exe /tray"));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "Sentrovia System Monitor"));
+    EXPECT_EQ(Autostart(), ReadStringValue(HKEY_LOCAL_MACHINE, kRun, "Sentrovia"));
+    EXPECT_EQ("1", Approval(Autostart()));
+    EXPECT_EQ(1, IsAutoStartOn());
+}
+
+TEST_F(Settings, LaterStartsKeepTheAnswersUnlessTheVersionChangesOrCleanupIsAsked)
+{
+    InitializeSettings();
+    const std::string date = Product(nullptr);
+    // Something turned down since, and something new: a later start keeps both as they are.
+    WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, "C:\\Gone\\old.exe", "11");
+    WriteRegString(HKEY_CURRENT_USER, kRun, "New", "C:\\Tools\\new.exe");
+    InitializeSettings();
+    EXPECT_EQ(date, Product(nullptr));
+    EXPECT_EQ("11", Approval("C:\\Gone\\old.exe"));
+    EXPECT_EQ("<missing>", Approval("C:\\Tools\\new.exe"));
+
+    // Another release's settings: the baseline is taken again from what runs now.
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", "14.0.0.0");
+    InitializeSettings();
+    EXPECT_EQ(kSettingsVersion, Product("Version"));
+    EXPECT_EQ("<missing>", Approval("C:\\Gone\\old.exe"));
+    EXPECT_EQ("11", Approval("C:\\Tools\\new.exe"));
+
+    // Cleanup asks for the same once, and is switched off by it.
+    WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, "C:\\Gone\\old.exe", "11");
+    SetOption("Cleanup", 1);
+    InitializeSettings();
+    EXPECT_EQ("<missing>", Approval("C:\\Gone\\old.exe"));
+    EXPECT_EQ(0, GetOption("Cleanup", 0));
+}
+
+TEST_F(Settings, AutostartOffRemovesEveryEntryOfTheMonitor)
+{
+    InitializeSettings();
+    const std::string explorer = programFolder_.File("SentroviaEx.exe -start");
+    WriteRegString(HKEY_CURRENT_USER, kRun, "Sentrovia System Monitor", Autostart().c_str());
+    WriteRegString(HKEY_CURRENT_USER, kRun, "Sentrovia Explorer", explorer.c_str());
+    WriteRegString(HKEY_CURRENT_USER, kRun, "Agent", "C:\\Tools\\agent.exe");
+
+    // Counting changes nothing.
+    EXPECT_EQ(1, RemoveOwnStartups(false));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "Sentrovia"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRun, "Sentrovia Explorer"));
+
+    EXPECT_EQ(1, SetAutoStart(false));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "Sentrovia"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "Sentrovia System Monitor"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "Sentrovia Explorer"));
+    EXPECT_EQ("C:\\Tools\\agent.exe", ReadStringValue(HKEY_CURRENT_USER, kRun, "Agent"));
+    EXPECT_EQ(0, IsAutoStartOn());
+    // Nothing left to find: off again reports that, so the state is not recorded twice.
+    EXPECT_EQ(0, SetAutoStart(false));
+
+    EXPECT_EQ(1, SetAutoStart(true));
+    EXPECT_EQ(1, IsAutoStartOn());
+    EXPECT_EQ("1", Approval(Autostart()));
+}
+
+} // namespace
