@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "buildfiles.h"
+#include "entries.h"
+#include "history.h"
 #include "programs.h"
+#include "scratch.h"
 
 namespace {
 
@@ -61,7 +64,7 @@ protected:
         if (FindWindowA("Sentrovia", nullptr))
             RunToEnd(monitor_, "-Q");
         WaitForNoWindow("Sentrovia", 5000);
-        for (const char *name : {"e2e agent", "e2e quiet"})
+        for (const char *name : {"e2e agent", "e2e quiet", "e2e rejected"})
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, name);
         // Forget the answers, so the scenario asks again next time.
         for (const char *argument : {" -e2e", " -quiet"})
@@ -140,6 +143,54 @@ TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
         Sleep(100);
     EXPECT_EQ("11", approval);
     EXPECT_EQ(nullptr, FindWindowA("#32770", kAlertCaption));
+}
+
+TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
+{
+    // Out of any folder named after the product: removals of the product's own entries are not
+    // recorded.
+    ScratchFolder programs("programs");
+    const std::string agent = programs.File("agent.exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), agent.c_str(), FALSE));
+    const std::string command = agent + " 60000";
+    RunningProgram running(agent, "60000");
+    ASSERT_TRUE(running.started());
+
+    RunningProgram monitorProgram(monitor_, "");
+    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    ASSERT_NE(nullptr, monitor);
+    RegAdd("e2e rejected", command);
+    VerifyTurn(monitor);
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 15000);
+    ASSERT_NE(nullptr, alert);
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDNO)));
+
+    EXPECT_TRUE(running.WaitForEnd(10000));
+    std::string value;
+    for (int wait = 0; wait < 50 && (value = ReadValue(kUserRun, "e2e rejected")) != "<missing>";
+         ++wait)
+        Sleep(100);
+    EXPECT_EQ("<missing>", value);
+    EXPECT_EQ("<missing>", ReadValue(kBaseline, command));
+    RunToEnd(monitor_, "-Q");
+    ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
+
+    // The Monitor shares its program folder, and so its history, with this test.
+    int count = LoadHistory();
+    ASSERT_GT(count, 0);
+    char title[128], path[512];
+    EntryTitle(count - 1, title, sizeof title);
+    EntryPath(count - 1, path, sizeof path);
+    EXPECT_EQ("e2e rejected", std::string(title));
+    EXPECT_EQ(Upper(command), Upper(path));
+    EXPECT_EQ(0, EntryExtra(count - 1));  // *START_Remove
+    EXPECT_EQ(11, EntryKind(count - 1));  // CURRENT_RUN
+    EXPECT_EQ(1, RestoreHistoryEvent(count - 1));
+    EXPECT_EQ(Upper(command), Upper(ReadValue(kUserRun, "e2e rejected")));
+    EXPECT_NE("<missing>", ReadValue(kBaseline, command));
+    ClearEntryList();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
 }
 
 } // namespace

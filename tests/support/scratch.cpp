@@ -32,13 +32,13 @@ void RemoveTree(const std::string &folder)
 
 } // namespace
 
-ScratchFolder::ScratchFolder()
+ScratchFolder::ScratchFolder(const char *prefix)
 {
     static int serial = 0;
     char temp[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temp, temp);
     std::string base(temp, length < sizeof temp ? length : 0);
-    path_ = base + "sentrovia-" + std::to_string(GetCurrentProcessId()) + "-" +
+    path_ = base + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++serial);
     RemoveTree(path_);
     if (!CreateDirectoryA(path_.c_str(), nullptr))

@@ -4,7 +4,9 @@
 
 class ScratchFolder {
 public:
-    ScratchFolder();
+    // The folder's name starts with the prefix. Programs that must not look like the product's
+    // own (whose paths name it) go in a folder with another prefix.
+    explicit ScratchFolder(const char *prefix = "sentrovia");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder &) = delete;
     ScratchFolder &operator=(const ScratchFolder &) = delete;

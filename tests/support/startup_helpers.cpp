@@ -9,31 +9,6 @@
 #include "entries.h"
 #include "regsandbox.h"
 
-namespace {
-
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = folder + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-} // namespace
-
 void SetText(HKEY root, const std::string &path, const char *name, const std::string &text,
              DWORD type)
 {
@@ -59,32 +34,6 @@ std::string CopyFixtureTo(const char *fixture, const std::string &target)
 {
     EXPECT_TRUE(CopyFileA(BuildFile(fixture).c_str(), target.c_str(), FALSE)) << fixture;
     return target;
-}
-
-NeutralFolder::NeutralFolder()
-{
-    static int serial = 0;
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    std::string base(temp, length < sizeof temp ? length : 0);
-    path_ = base + "programs-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-    RemoveTree(path_);
-    if (!CreateDirectoryA(path_.c_str(), nullptr))
-        ADD_FAILURE() << "folder " << path_ << " not created";
-}
-
-NeutralFolder::~NeutralFolder() { RemoveTree(path_); }
-
-std::string NeutralFolder::Write(const std::string &name, const std::string &content) const
-{
-    std::string full = File(name);
-    for (size_t slash = name.find('\\'); slash != std::string::npos;
-         slash = name.find('\\', slash + 1))
-        CreateDirectoryA(File(name.substr(0, slash)).c_str(), nullptr);
-    std::ofstream out(full, std::ios::binary);
-    out << content;
-    return full;
 }
 
 void MakeShortcut(const std::string &file, const std::string &target, const char *description,

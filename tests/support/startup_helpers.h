@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
+
 // ---- Registry ----
 
 // Writes a string value of the given type as it is (no expansion).
@@ -26,29 +28,11 @@ std::string ShortForm(const std::string &path);
 std::string CopyFixtureTo(const char *fixture, const std::string &target);
 
 // Copies a built fixture program into a scratch folder under the name given.
-template <typename Folder>
-std::string CopyFixture(const Folder &folder, const char *fixture, const std::string &as)
+inline std::string CopyFixture(const ScratchFolder &folder, const char *fixture,
+                               const std::string &as)
 {
     return CopyFixtureTo(fixture, folder.Write(as, ""));
 }
-
-// A scratch folder whose path doesn't carry the product's name, as a program's folder usually
-// doesn't: removing an entry whose path names the product leaves no history record.
-class NeutralFolder {
-public:
-    NeutralFolder();
-    ~NeutralFolder();
-    NeutralFolder(const NeutralFolder &) = delete;
-    NeutralFolder &operator=(const NeutralFolder &) = delete;
-
-    const std::string &path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "\\" + name; }
-    // Writes a file (and the folders before it) with the given content.
-    std::string Write(const std::string &name, const std::string &content) const;
-
-private:
-    std::string path_;
-};
 
 // ---- Shortcuts ----
 

@@ -269,7 +269,9 @@ protected:
     ScratchFolder userStartup_;
     ScratchFolder commonStartup_;
     // The programs entries start live where nothing names the product.
-    NeutralFolder targets_;
+    // Not named after the product, as a program's folder usually isn't: removing an entry whose
+    // path names the product leaves no history record.
+    ScratchFolder targets_{"programs"};
     PlatformOverride platform_;
     MessageResponder previousResponder_ = nullptr;
 };
