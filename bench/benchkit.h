@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "keys.h"
+
 namespace bench {
 
 inline constexpr char kScratchParent[] = "Software\\SentroviaBench";
-inline constexpr char kVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char *kRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
-                                    "RunServices", "RunServicesOnce", "RunOnce\\Setup",
-                                    "policies\\Explorer\\Run"};
 inline constexpr int kRepetitions = 7;
 inline const HKEY kHives[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
 
@@ -87,7 +85,7 @@ inline int BareRunLoop()
     int values = 0;
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         for (const char *run : kRunKeys) {
-            std::string path = std::string(kVersionKey) + "\\" + run;
+            std::string path = std::string(kCurrentVersion) + "\\" + run;
             HKEY key;
             if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
                 continue;

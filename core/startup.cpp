@@ -10,7 +10,9 @@
 #include <iterator>
 
 #include "bounded.h"
+#include "com.h"
 #include "entries.h"
+#include "keys.h"
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
@@ -36,75 +38,17 @@ constexpr size_t kJoinedWidth = 2 * MAX_PATH;
 constexpr size_t kShortcutDescriptionWidth = INFOTIPSIZE;
 constexpr WORD kResolveTimeoutMs = 500;
 
-constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kWow64CurrentVersion[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kWow64RunKey[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char *kRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
-                                    "RunServices", "RunServicesOnce", "RunOnce\\Setup",
-                                    "policies\\Explorer\\Run"};
 // Run-key codes with a location text: the first five keys of each hive.
 constexpr int kRunKeysWithText = 5;
-constexpr char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char *kStartupFolderValues[] = {"Startup", "Common Startup"};
 constexpr const char *kDisabledSubkeys[] = {"Run",         "RunOnce",          "RunOnceEx",
                                             "RunServices", "RunServicesOnce",  "RunSetup",
                                             "Policy",      "WinLoad",          "WinRun"};
-constexpr char kDisabledFolderName[] = "Disabled";
-constexpr char kWinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr char kNotifyKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr char kWindowsNtKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr char kDelayLoadKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr char kTaskSchedulerKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr char kShellHooksKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 constexpr char kUserinitTitle[] = "Winlogon Userinit";
 constexpr char kShellTitle[] = "Winlogon Shell";
 
 bool g_wow64Pass = false;
-
-// Owns a COM interface pointer.
-template <typename T> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    T *operator->() const { return pointer_; }
-    void **put()
-    {
-        Reset();
-        return reinterpret_cast<void **>(&pointer_);
-    }
-
-private:
-    void Reset()
-    {
-        if (pointer_ != nullptr)
-            pointer_->Release();
-        pointer_ = nullptr;
-    }
-    T *pointer_ = nullptr;
-};
-
-// COM for this thread while the object lives; the programs initialise it at start, and then
-// this only counts up and down.
-class ComScope {
-public:
-    ComScope() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope()
-    {
-        if (initialised_)
-            CoUninitialize();
-    }
-    ComScope(const ComScope &) = delete;
-    ComScope &operator=(const ComScope &) = delete;
-
-private:
-    bool initialised_;
-};
 
 // No "insert a disk" dialog while a shortcut's target on a removable drive is looked at.
 class CriticalErrorsOff {

@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "com.h"
 #include "entries.h"
 #include "files.h"
+#include "keys.h"
 #include "history.h"
 #include "messages.h"
 #include "options.h"
@@ -35,28 +37,11 @@ constexpr size_t kJoinedWidth = 2 * MAX_PATH;
 // A path in its long form may outgrow the entry's width before it is cut.
 constexpr size_t kListedWidth = 2 * MAX_PATH;
 
-constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kWow64CurrentVersion[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion";
-constexpr const char *kRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
-                                    "RunServices", "RunServicesOnce", "RunOnce\\Setup",
-                                    "policies\\Explorer\\Run"};
 constexpr const char *kDisabledRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
                                             "RunServices", "RunServicesOnce", "RunSetup",
                                             "Policy"};
 constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kWinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr char kNotifyKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr char kWindowsNtKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr char kDelayLoadKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr char kTaskSchedulerKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr char kShellHooksKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 constexpr char kAppInitValue[] = "AppInit_DLLs";
-constexpr char kDisabledFolderName[] = "Disabled";
 constexpr char kProductName[] = "Sentrovia";
 constexpr char kDefaultShell[] = "Explorer.exe";
 // Approval mark of an entry the system put in place itself.
@@ -65,46 +50,6 @@ constexpr char kOwnEntryMark[] = "1";
 AdvancedRemovalQuestion g_question = AskKeyLocationRemoval;
 
 const char *OrEmpty(const char *text) { return text != nullptr ? text : ""; }
-
-// Owns a COM interface pointer.
-template <typename T> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    T *operator->() const { return pointer_; }
-    void **put()
-    {
-        Reset();
-        return reinterpret_cast<void **>(&pointer_);
-    }
-
-private:
-    void Reset()
-    {
-        if (pointer_ != nullptr)
-            pointer_->Release();
-        pointer_ = nullptr;
-    }
-    T *pointer_ = nullptr;
-};
-
-// COM for this thread while the object lives (only a count when the program has it already).
-class ComScope {
-public:
-    ComScope() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope()
-    {
-        if (initialised_)
-            CoUninitialize();
-    }
-    ComScope(const ComScope &) = delete;
-    ComScope &operator=(const ComScope &) = delete;
-
-private:
-    bool initialised_;
-};
 
 // ---- Registry values kept exactly as they stood ----
 

@@ -4,27 +4,14 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "guarded.h"
+
 namespace {
-
-constexpr char kCanary = '\x5a';
-
-struct Guarded {
-    char text[64];
-    Guarded() { memset(text, kCanary, sizeof text); }
-    bool UntouchedFrom(size_t index) const
-    {
-        for (size_t i = index; i < sizeof text; ++i) {
-            if (text[i] != kCanary)
-                return false;
-        }
-        return true;
-    }
-};
 
 std::string LocaleText(const char *datePicture, const char *timePicture, int year, int month,
                        int day, int hour, int minute)
 {
-    Guarded out;
+    Guarded<64> out;
     EXPECT_EQ(1, FormatLocaleDateTime(datePicture, timePicture, year, month, day, hour, minute,
                                       out.text, 24));
     EXPECT_TRUE(out.UntouchedFrom(24));
@@ -130,7 +117,7 @@ TEST(LocaleDateTime, DatePartKeepsAtMost11Characters)
 
 TEST(LocaleDateTime, WholeTextKeepsAtMost23Characters)
 {
-    Guarded out;
+    Guarded<64> out;
     FormatLocaleDateTime("dd-MMM-yy", "hh:mm:ss tt", -1000000000, 12, -1000000000, -1000000000,
                          -1000000000, out.text, sizeof out.text);
     EXPECT_LE(strlen(out.text), kDateTimeTextLimit);
@@ -161,13 +148,13 @@ TEST(LocaleDateTime, SmallBuffersAreCutAndNeverOverrun)
                           {1, 0, ""}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.capacity);
-        Guarded out;
+        Guarded<64> out;
         EXPECT_EQ(c.fitted, FormatLocaleDateTime("M/d/yyyy", "h:mm:ss tt", 2026, 12, 6, 14, 5,
                                                  out.text, c.capacity));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(c.capacity));
     }
-    Guarded none;
+    Guarded<64> none;
     EXPECT_EQ(0, FormatLocaleDateTime("M/d/yyyy", "h:mm:ss tt", 2026, 12, 6, 14, 5, none.text, 0));
     EXPECT_TRUE(none.UntouchedFrom(0));
 }
@@ -182,7 +169,7 @@ TEST(FileDateText, PadsEveryField)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected);
-        Guarded out;
+        Guarded<64> out;
         EXPECT_EQ(1, FileDateTextOf(c.year, c.month, c.day, c.hour, c.minute, out.text, 17));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(17));
@@ -191,7 +178,7 @@ TEST(FileDateText, PadsEveryField)
 
 TEST(FileDateText, CutsToCapacity)
 {
-    Guarded out;
+    Guarded<64> out;
     EXPECT_EQ(0, FileDateTextOf(2026, 12, 6, 14, 5, out.text, 11));
     EXPECT_STREQ("2026/12/06", out.text);
     EXPECT_TRUE(out.UntouchedFrom(11));

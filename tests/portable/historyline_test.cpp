@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "guarded.h"
 
-constexpr char kCanary = '\x5a';
+namespace {
 
 // The file's vocabulary as the history viewer and older files know it, in stored order.
 struct NameRow { int code; const char *name; };
@@ -117,19 +117,6 @@ TEST(HistoryVocabulary, OnlyRemovalAndHiddenDeletionAreReversible)
     }
 }
 
-struct Guarded {
-    char text[128];
-    Guarded() { memset(text, kCanary, sizeof text); }
-    bool UntouchedFrom(size_t index) const
-    {
-        for (size_t i = index; i < sizeof text; ++i) {
-            if (text[i] != kCanary)
-                return false;
-        }
-        return true;
-    }
-};
-
 TEST(HistoryDate, TwelveHourDialWithTwoSpacesBeforeTheTime)
 {
     struct Case { unsigned year, month, day, hour, minute; const char *expected; };
@@ -146,7 +133,7 @@ TEST(HistoryDate, TwelveHourDialWithTwoSpacesBeforeTheTime)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected);
-        Guarded out;
+        Guarded<128> out;
         EXPECT_EQ(1, HistoryDateOf(c.year, c.month, c.day, c.hour, c.minute, out.text, 32));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(32));
@@ -155,7 +142,7 @@ TEST(HistoryDate, TwelveHourDialWithTwoSpacesBeforeTheTime)
 
 TEST(HistoryDate, ShortBufferIsCutAndTerminated)
 {
-    Guarded out;
+    Guarded<128> out;
     EXPECT_EQ(0, HistoryDateOf(2026, 12, 6, 0, 5, out.text, 6));
     EXPECT_STREQ("12/06", out.text);
     EXPECT_TRUE(out.UntouchedFrom(6));
@@ -360,7 +347,7 @@ TEST(HistoryQuery, ValuesAreEncodedSoTheyCannotChangeTheQuery)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        Guarded out;
+        Guarded<128> out;
         EXPECT_EQ(1, QueryValueText(c.text, out.text, 64));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(64));
@@ -376,12 +363,12 @@ TEST(HistoryQuery, AnEscapeIsNeverCutInHalf)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.capacity);
-        Guarded out;
+        Guarded<128> out;
         EXPECT_EQ(c.fitted, QueryValueText("a b", out.text, c.capacity));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(c.capacity));
     }
-    Guarded out;
+    Guarded<128> out;
     EXPECT_EQ(0, QueryValueText("a", out.text, 0));
     EXPECT_EQ(0, QueryValueText("a", nullptr, 8));
 }
@@ -418,7 +405,7 @@ TEST(HistoryQuery, BoundedTo1023CharactersWithoutSplittingAKeyOrEscape)
 
     // A key that does not fit whole is left out.
     const HistoryUpload shortValues{"", "", "", "", "", "", ""};
-    Guarded small;
+    Guarded<128> small;
     EXPECT_EQ(0, BuildHistoryQuery(shortValues, small.text, 16));
     EXPECT_STREQ("&name=&code=", small.text);
     EXPECT_TRUE(small.UntouchedFrom(16));

@@ -5,23 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "guarded.h"
+
 namespace {
 
-constexpr char kCanary = '\x5a';
 constexpr const char *kWindows = "C:\\Windows";
-
-struct Guarded {
-    char text[300];
-    Guarded() { memset(text, kCanary, sizeof text); }
-    bool UntouchedFrom(size_t index) const
-    {
-        for (size_t i = index; i < sizeof text; ++i) {
-            if (text[i] != kCanary)
-                return false;
-        }
-        return true;
-    }
-};
 
 // A heap copy with no slack after the terminator, so AddressSanitizer sees any read past it.
 std::unique_ptr<char[]> Exact(const char *text)
@@ -34,7 +22,7 @@ std::unique_ptr<char[]> Exact(const char *text)
 
 std::string Clean(const char *command, const char *programFiles = kDefaultProgramFilesDir)
 {
-    Guarded out;
+    Guarded<300> out;
     EXPECT_EQ(1, CleanPathOf(command, kWindows, programFiles, out.text, 260));
     EXPECT_TRUE(out.UntouchedFrom(260));
     return out.text;
@@ -112,7 +100,7 @@ TEST(CleanPath, ShortCommandsNamingTheFoldersReadNothingBeyondThem)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.command);
         auto exact = Exact(c.command);
-        Guarded out;
+        Guarded<300> out;
         EXPECT_EQ(1, CleanPathOf(exact.get(), kWindows, "D:\\Apps", out.text, 260));
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -126,7 +114,7 @@ TEST(CleanPath, NeverReadsPastTheTerminator)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.command);
         auto exact = Exact(c.command);
-        Guarded out;
+        Guarded<300> out;
         CleanPathOf(exact.get(), kWindows, nullptr, out.text, 260);
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -134,25 +122,25 @@ TEST(CleanPath, NeverReadsPastTheTerminator)
 
 TEST(CleanPath, CutsToCapacity)
 {
-    Guarded out;
+    Guarded<300> out;
     EXPECT_EQ(0, CleanPathOf("C:\\Tools\\x.exe", kWindows, nullptr, out.text, 6));
     EXPECT_STREQ("C:\\TO", out.text);
     EXPECT_TRUE(out.UntouchedFrom(6));
 
     std::string longCommand = "C:\\" + std::string(5000, 'a') + ".exe -x";
-    Guarded big;
+    Guarded<300> big;
     EXPECT_EQ(0, CleanPathOf(longCommand.c_str(), kWindows, nullptr, big.text, 260));
     EXPECT_EQ(259u, strlen(big.text));
     EXPECT_TRUE(big.UntouchedFrom(260));
 
-    Guarded none;
+    Guarded<300> none;
     EXPECT_EQ(0, CleanPathOf("C:\\x.exe", kWindows, nullptr, none.text, 0));
     EXPECT_TRUE(none.UntouchedFrom(0));
 }
 
 TEST(CleanPath, NullCommandGivesEmptyText)
 {
-    Guarded out;
+    Guarded<300> out;
     EXPECT_EQ(0, CleanPathOf(nullptr, kWindows, nullptr, out.text, 260));
     EXPECT_STREQ("", out.text);
 }
@@ -178,7 +166,7 @@ struct Split {
 
 Split SplitOf(const char *command, const char *windows = kWindows)
 {
-    Guarded program, parameters;
+    Guarded<300> program, parameters;
     EXPECT_EQ(1, SplitCommandOf(command, windows, program.text, 260, parameters.text, 260));
     EXPECT_TRUE(program.UntouchedFrom(260));
     EXPECT_TRUE(parameters.UntouchedFrom(260));
@@ -252,7 +240,7 @@ TEST(SplitCommand, NeverReadsPastTheTerminator)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.command);
         auto exact = Exact(c.command);
-        Guarded program, parameters;
+        Guarded<300> program, parameters;
         SplitCommandOf(exact.get(), kWindows, program.text, 260, parameters.text, 260);
         EXPECT_STREQ(c.program, program.text);
         EXPECT_STREQ("", parameters.text);
@@ -262,14 +250,14 @@ TEST(SplitCommand, NeverReadsPastTheTerminator)
 TEST(SplitCommand, BothOutputsAreBounded)
 {
     std::string command = "C:\\" + std::string(1000, 'p') + ".exe" + std::string(1000, 'q');
-    Guarded program, parameters;
+    Guarded<300> program, parameters;
     EXPECT_EQ(0, SplitCommandOf(command.c_str(), kWindows, program.text, 260, parameters.text, 8));
     EXPECT_EQ(259u, strlen(program.text));
     EXPECT_TRUE(program.UntouchedFrom(260));
     EXPECT_STREQ("qqqqqqq", parameters.text);
     EXPECT_TRUE(parameters.UntouchedFrom(8));
 
-    Guarded shortProgram, fullParameters;
+    Guarded<300> shortProgram, fullParameters;
     EXPECT_EQ(0, SplitCommandOf("C:\\x.exe -a", kWindows, shortProgram.text, 4,
                                 fullParameters.text, 260));
     EXPECT_STREQ("C:\\", shortProgram.text);
@@ -278,7 +266,7 @@ TEST(SplitCommand, BothOutputsAreBounded)
 
 TEST(SplitCommand, NullCommandGivesEmptyTexts)
 {
-    Guarded program, parameters;
+    Guarded<300> program, parameters;
     EXPECT_EQ(0, SplitCommandOf(nullptr, kWindows, program.text, 260, parameters.text, 260));
     EXPECT_STREQ("", program.text);
     EXPECT_STREQ("", parameters.text);

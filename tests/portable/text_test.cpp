@@ -5,23 +5,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "guarded.h"
+
 namespace {
-
-constexpr char kCanary = '\x5a';
-
-// A buffer larger than the capacity handed out, so writes past capacity show up as lost canaries.
-struct Guarded {
-    char text[600];
-    Guarded() { memset(text, kCanary, sizeof text); }
-    bool UntouchedFrom(size_t index) const
-    {
-        for (size_t i = index; i < sizeof text; ++i) {
-            if (text[i] != kCanary)
-                return false;
-        }
-        return true;
-    }
-};
 
 TEST(ContainsNoCase, FindsPartIgnoringCase)
 {
@@ -78,7 +64,7 @@ TEST(StripQuotes, RemovesEveryDoubleQuote)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        Guarded out;
+        Guarded<> out;
         EXPECT_EQ(1, StripQuotes(c.text, out.text, 260));
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -87,17 +73,17 @@ TEST(StripQuotes, RemovesEveryDoubleQuote)
 TEST(StripQuotes, KeepsAtMost259CharactersAndTheGivenCapacity)
 {
     std::string text = "\"" + std::string(300, 'a') + "\"";
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(0, StripQuotes(text.c_str(), out.text, sizeof out.text));
     EXPECT_EQ(259u, strlen(out.text));
     EXPECT_TRUE(out.UntouchedFrom(260));
 
     std::string exact = "\"" + std::string(259, 'b') + "\"";
-    Guarded fits;
+    Guarded<> fits;
     EXPECT_EQ(1, StripQuotes(exact.c_str(), fits.text, sizeof fits.text));
     EXPECT_EQ(std::string(259, 'b'), fits.text);
 
-    Guarded small;
+    Guarded<> small;
     EXPECT_EQ(0, StripQuotes("\"abcdef\"", small.text, 4));
     EXPECT_STREQ("abc", small.text);
     EXPECT_TRUE(small.UntouchedFrom(4));
@@ -114,7 +100,7 @@ TEST(FileNamePart, TakesTextAfterLastBackslash)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
-        Guarded out;
+        Guarded<> out;
         EXPECT_EQ(1, FileNamePart(c.path, out.text, 64));
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -122,7 +108,7 @@ TEST(FileNamePart, TakesTextAfterLastBackslash)
 
 TEST(FileNamePart, WithoutBackslashLeavesOutputUntouched)
 {
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(0, FileNamePart("notepad.exe", out.text, 64));
     EXPECT_TRUE(out.UntouchedFrom(0));
     EXPECT_EQ(0, FileNamePart(nullptr, out.text, 64));
@@ -131,7 +117,7 @@ TEST(FileNamePart, WithoutBackslashLeavesOutputUntouched)
 
 TEST(FileNamePart, CutsToCapacity)
 {
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(1, FileNamePart("C:\\folder\\averylongname.exe", out.text, 6));
     EXPECT_STREQ("avery", out.text);
     EXPECT_TRUE(out.UntouchedFrom(6));
@@ -174,7 +160,7 @@ TEST(AddTrailingBackslash, AddsOnlyWhenMissingAndRoomRemains)
     EXPECT_EQ(1, AddTrailingBackslash(folder, sizeof folder));  // already there: no second one
     EXPECT_STREQ("C:\\Win\\", folder);
 
-    Guarded full;
+    Guarded<> full;
     strcpy(full.text, "C:\\Wind");  // 7 characters fill a capacity of 8
     EXPECT_EQ(0, AddTrailingBackslash(full.text, 8));
     EXPECT_STREQ("C:\\Wind", full.text);
@@ -184,7 +170,7 @@ TEST(AddTrailingBackslash, AddsOnlyWhenMissingAndRoomRemains)
     EXPECT_EQ(0, AddTrailingBackslash(empty, sizeof empty));
     EXPECT_STREQ("", empty);
 
-    Guarded unterminated;
+    Guarded<> unterminated;
     EXPECT_EQ(0, AddTrailingBackslash(unterminated.text, 4));
     EXPECT_TRUE(unterminated.UntouchedFrom(0));
 }
@@ -263,7 +249,7 @@ TEST(ThousandsText, GroupsDigitsByThree)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected);
-        Guarded out;
+        Guarded<> out;
         EXPECT_EQ(1, ThousandsText(c.number, out.text, 32));
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -271,7 +257,7 @@ TEST(ThousandsText, GroupsDigitsByThree)
 
 TEST(ThousandsText, CutsToCapacity)
 {
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(0, ThousandsText(1234567, out.text, 6));
     EXPECT_STREQ("1,234", out.text);
     EXPECT_TRUE(out.UntouchedFrom(6));
@@ -292,7 +278,7 @@ TEST(UrlQueryText, EscapesSpacesAndAmpersands)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        Guarded out;
+        Guarded<> out;
         EXPECT_EQ(1, UrlQueryText(c.text, out.text, 64));
         EXPECT_STREQ(c.expected, out.text);
     }
@@ -306,19 +292,19 @@ TEST(UrlQueryText, NeverCutsAnEscapeInHalf)
                           {3, 0, "a"},     {2, 0, "a"},     {1, 0, ""}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.capacity);
-        Guarded out;
+        Guarded<> out;
         EXPECT_EQ(c.fitted, UrlQueryText("a b", out.text, c.capacity));
         EXPECT_STREQ(c.expected, out.text);
         EXPECT_TRUE(out.UntouchedFrom(c.capacity));
     }
-    Guarded none;
+    Guarded<> none;
     EXPECT_EQ(0, UrlQueryText("a", none.text, 0));
     EXPECT_TRUE(none.UntouchedFrom(0));
 }
 
 TEST(DoubleBackslashes, DoublesEachBackslashAndKeepsPairsWhole)
 {
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(1, DoubleBackslashes("C:\\Program Files\\a.exe", out.text, 64));
     EXPECT_STREQ("C:\\\\Program Files\\\\a.exe", out.text);
     EXPECT_EQ(1, DoubleBackslashes("\\\\", out.text, 64));
@@ -326,7 +312,7 @@ TEST(DoubleBackslashes, DoublesEachBackslashAndKeepsPairsWhole)
     EXPECT_EQ(1, DoubleBackslashes("", out.text, 64));
     EXPECT_STREQ("", out.text);
 
-    Guarded cut;
+    Guarded<> cut;
     EXPECT_EQ(0, DoubleBackslashes("C:\\x", cut.text, 4));  // "C:" fits, "\\\\" does not
     EXPECT_STREQ("C:", cut.text);
     EXPECT_TRUE(cut.UntouchedFrom(4));
@@ -334,11 +320,11 @@ TEST(DoubleBackslashes, DoublesEachBackslashAndKeepsPairsWhole)
 
 TEST(CommasToSpaces, ReplacesEveryComma)
 {
-    Guarded out;
+    Guarded<> out;
     EXPECT_EQ(1, CommasToSpaces("Acme, Inc.,,x", out.text, 64));
     EXPECT_STREQ("Acme  Inc.  x", out.text);
 
-    Guarded cut;
+    Guarded<> cut;
     EXPECT_EQ(0, CommasToSpaces("a,b,c,d", cut.text, 5));
     EXPECT_STREQ("a b ", cut.text);
     EXPECT_TRUE(cut.UntouchedFrom(5));
@@ -346,7 +332,7 @@ TEST(CommasToSpaces, ReplacesEveryComma)
 
 TEST(TextCopies, NullSourceGivesEmptyText)
 {
-    Guarded a, b, c, d;
+    Guarded<> a, b, c, d;
     EXPECT_EQ(1, StripQuotes(nullptr, a.text, 8));
     EXPECT_EQ(1, UrlQueryText(nullptr, b.text, 8));
     EXPECT_EQ(1, DoubleBackslashes(nullptr, c.text, 8));

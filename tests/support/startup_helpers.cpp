@@ -40,8 +40,8 @@ void MakeShortcut(const std::string &file, const std::string &target, const char
                   const char *arguments)
 {
     SCOPED_TRACE(file);
-    ComInit com;
-    Com<IShellLinkA> link;
+    ComScope com;
+    ComPtr<IShellLinkA> link;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                      IID_IShellLinkA, link.put()));
     ASSERT_EQ(S_OK, link->SetPath(target.c_str()));
@@ -49,7 +49,7 @@ void MakeShortcut(const std::string &file, const std::string &target, const char
     if (description != nullptr) {
         ASSERT_EQ(S_OK, link->SetDescription(description));
     }
-    Com<IPersistFile> persist;
+    ComPtr<IPersistFile> persist;
     ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, persist.put()));
     WCHAR wide[MAX_PATH];
     ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH), 0);
@@ -64,9 +64,9 @@ void PrintTo(const Shortcut &s, std::ostream *out)
 
 Shortcut ReadShortcut(const std::string &file)
 {
-    ComInit com;
-    Com<IShellLinkA> link;
-    Com<IPersistFile> persist;
+    ComScope com;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
     WCHAR wide[MAX_PATH];
     Shortcut read;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "com.h"
 #include "scratch.h"
 
 // ---- Registry ----
@@ -35,40 +36,6 @@ inline std::string CopyFixture(const ScratchFolder &folder, const char *fixture,
 }
 
 // ---- Shortcuts ----
-
-// COM for the test's thread while the object lives.
-class ComInit {
-public:
-    ComInit() : result_(CoInitialize(nullptr)) {}
-    ~ComInit()
-    {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-    ComInit(const ComInit &) = delete;
-    ComInit &operator=(const ComInit &) = delete;
-
-private:
-    HRESULT result_;
-};
-
-// Owns a COM interface pointer.
-template <typename T> class Com {
-public:
-    Com() = default;
-    ~Com()
-    {
-        if (pointer_ != nullptr)
-            pointer_->Release();
-    }
-    Com(const Com &) = delete;
-    Com &operator=(const Com &) = delete;
-    T *operator->() const { return pointer_; }
-    void **put() { return reinterpret_cast<void **>(&pointer_); }
-
-private:
-    T *pointer_ = nullptr;
-};
 
 // Saves a shell shortcut to target as file; no description when it is null.
 void MakeShortcut(const std::string &file, const std::string &target, const char *description,

@@ -534,7 +534,7 @@ TEST_F(StartupActions, WinIniLosesItsReadOnlyAttributeBeforeAWrite)
 
 TEST_F(StartupActions, AnAllUsersShortcutComesBackIntoTheUsersStartupFolder)
 {
-    ComInit com;
+    ComScope com;
     const std::string target = CopyFixture(targets_, "vfx_no_version.exe", "Long Folder\\agent.exe");
     const std::string shortcut = commonStartup_.File("agent.lnk");
     MakeShortcut(shortcut, target, "Nightly Agent", "--tray");
@@ -725,7 +725,7 @@ TEST_F(StartupActions, WinIniItemsAreRemovedAndRestoredFromTheirHistoryRecord)
 
 TEST_F(StartupActions, ShortcutsAreRemovedAndMadeAnewFromTheirHistoryRecord)
 {
-    ComInit com;
+    ComScope com;
     const std::string target =
         CopyFixture(targets_, "vfx_no_version.exe", "Long Folder Name\\night agent.exe");
     const std::string shortcut = userStartup_.File("Night Agent.lnk");
@@ -797,7 +797,7 @@ TEST_F(StartupActions, RemovingADisabledEntryTouchesOnlyItsSavedCopy)
 
 TEST_F(StartupActions, ARemovedDisabledShortcutIsRestoredEnabled)
 {
-    ComInit com;
+    ComScope com;
     const std::string target = CopyFixture(targets_, "vfx_no_version.exe", "agent.exe");
     const std::string shortcut = commonStartup_.File("agent.lnk");
     MakeShortcut(shortcut, target, "Nightly Agent", "--tray");

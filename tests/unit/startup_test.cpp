@@ -441,7 +441,7 @@ protected:
         StartupWalk::SetUp();
         SetText(HKEY_CURRENT_USER, kShellFolders, "Startup", startup_.path());
     }
-    ComInit com_;
+    ComScope com_;
     ScratchFolder startup_;
     ScratchFolder targets_;
 };
