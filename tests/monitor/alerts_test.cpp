@@ -10,6 +10,7 @@
 
 #include "buildfiles.h"
 #include "fonts.h"
+#include "help.h"
 #include "keys.h"
 #include "monitor.h"
 #include "platform.h"
