@@ -1,13 +1,20 @@
-// The Explorer's entry.
+// The Explorer's entry: one-shot switches, the hand-over to a running Explorer, and the start.
 #include <windows.h>
+#include <commctrl.h>
 
+#include "com.h"
+#include "detected.h"
+#include "dialogs.h"
+#include "ids.h"
+#include "init.h"
+#include "oneshots.h"
 #include "options.h"
 #include "platform.h"
+#include "sheet.h"
 #include "strings.h"
 #include "texts.h"
-#include "trace.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     SetProgramKind(ProgramKind::Explorer);
     InitLanguage();
@@ -17,7 +24,41 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         LoadText(IDS_EXPLORER_CAPTION, caption) == 0)
         return 0;
     LoadOptions();
-    StartTrace(Option(OPT_Debug) != 0);
-    Trace("main", "-------------------------------------Begin SentroviaEx");
-    return 0;
+    const char *commandLine = GetCommandLineA();
+    const int startTab = Option(OPT_StartTab) < IDM_PAGE_STARTUP ? IDM_PAGE_STARTUP
+                                                                 : Option(OPT_StartTab);
+    const Switches switches = ReadSwitches(commandLine, startTab);
+    if (RunOneShots(switches))
+        return 0;
+
+    if (HWND running = FindWindowA(className, nullptr)) {
+        PostMessageA(running, WM_COMMAND, switches.quit ? IDM_EXPLORER_EXIT : switches.command,
+                     0);
+        return 0;
+    }
+    if (switches.quit)
+        return 0;
+    if (switches.startMonitor && FindWindowA("Sentrovia", nullptr) == nullptr)
+        StartMonitorProgram();
+
+    HWND mainWindow = CreateMainWindow(instance, className, caption);
+    if (mainWindow == nullptr)
+        return 0;
+    ComScope com;
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // Settings first: they open the trace and write its first line.
+    InitializeSettings();
+    PruneNextDetectedArea();
+    UseProtectionDialog();
+
+    PostMessageA(mainWindow, WM_COMMAND, switches.command, 0);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
 }

@@ -83,6 +83,89 @@
 #define IDC_SYSFILE_NAME          1175
 #define IDC_SYSFILE_LOCATION      1176
 
+/* ---------------------------------------------------------------- Explorer */
+/* Pages: the page ids are also the main window's commands, StartTab's values and help ids */
+#define IDM_PAGE_STARTUP          6026
+#define IDM_PAGE_COOKIES          6028
+#define IDM_PAGE_ACTIVE_TASKS     6029
+#define IDM_PAGE_OPTIONS          6033
+#define IDM_PAGE_SERVICES         6038
+#define IDM_PAGE_SCHEDULED_TASKS  6039
+#define IDM_PAGE_IE_HELPERS       6040
+#define IDM_PAGE_FILE_TYPES       6042
+#define IDM_PAGE_HIDDEN_FILES     6052
+#define IDM_PAGE_DELAYED_START    6055
+#define IDM_PAGE_ACTIVEX          6056
+/* Other commands of the Explorer's main window */
+#define IDM_EXPLORER_EXIT         6030
+#define IDM_TOGGLE_AUTOSTART      6031
+#define IDM_RESTART_COMMANDS      6034
+#define IDM_COOKIE_LIST           6045
+#define IDM_MONITOR_LIST          6046
+#define IDM_BLACKLIST             6047
+#define IDM_EXIT_REQUEST          6048
+#define IDC_SHEET_STATUS          6050
+
+/* Page templates (114, the Options page, comes from the options page's own resources) */
+#define IDD_PAGE_STARTUP          102
+#define IDD_PAGE_COOKIES          108
+#define IDD_PAGE_ACTIVE_TASKS     110
+#define IDD_PAGE_OPTIONS_FRAME    114
+#define IDD_PAGE_SERVICES         132
+#define IDD_PAGE_SCHEDULED_TASKS  137
+#define IDD_PAGE_IE_HELPERS       139
+#define IDD_PAGE_FILE_TYPES       142
+#define IDD_PAGE_HIDDEN_FILES     195
+#define IDD_PAGE_DELAYED_START    197
+#define IDD_PAGE_ACTIVEX          201
+
+/* List page controls (the same on every page) */
+#define IDC_PAGE_ENABLE           10
+#define IDC_PAGE_DISABLE          11
+#define IDC_PAGE_LIST             1000
+#define IDC_PAGE_INTRO            1001
+#define IDC_PAGE_HINT             1002
+#define IDC_PAGE_REMOVE           1003
+#define IDC_PAGE_CLOSE            1004
+#define IDC_PAGE_REFRESH          1006
+#define IDC_PAGE_KILL             1007
+#define IDC_PAGE_INFO             1008
+#define IDC_PAGE_CHECK            1014
+#define IDC_PAGE_CHECK2           1015
+#define IDC_PAGE_ADD              1064
+#define IDC_PAGE_HELP             1077
+#define IDC_PAGE_PATROL           1112
+#define IDC_PAGE_HELP_LABEL       1134
+#define IDC_PAGE_PATROL_LABEL     1135
+
+/* List page context menu (1008, 1003, 10, 11, 1006, 1007, 1064 and 1077 as the buttons) */
+#define IDM_PAGE_LISTING          9
+#define IDM_PAGE_ONLINE_INFO      1067
+#define IDM_PAGE_DELETE_ON_REBOOT 1144
+#define IDM_PAGE_VIEW_NOTE        1164
+#define IDM_PAGE_MOVE_TO_DELAYED  1195
+#define IDM_PAGE_EXPLORE_FOLDER   1201
+#define IDM_PAGE_PROPERTIES       1202
+
+/* Explorer texts that have no number of their own elsewhere: 2000-2099 */
+#define IDS_STARTUP_PAGE_INTRO    2000
+#define IDS_STARTUP_PAGE_HINT     2001
+#define IDS_COLUMN_COMPANY        2002
+#define IDS_COLUMN_TYPE           2003
+#define IDS_COLUMN_FIRST_DETECTED 2004
+#define IDS_COLUMN_MODULE         2005
+#define IDS_COLUMN_DESCRIPTION    2006
+#define IDS_ENABLE                2007
+#define IDS_REMOVE                2008
+#define IDS_ADD                   2009
+#define IDS_REFRESH               2010
+#define IDS_EXPLORE_FOLDER        2011
+#define IDS_PROGRAM_PROPERTIES    2012
+#define IDS_VIEW_NOTE             2013
+#define IDS_MOVE_TO_DELAYED       2014
+#define IDS_DELETE_ON_REBOOT_ITEM 2015
+#define IDS_SENTROVIA_LOG         2016
+
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0
 #define SENTROVIA_VERSION_TEXT "15.9.2008.0"

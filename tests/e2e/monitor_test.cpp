@@ -31,9 +31,7 @@ protected:
     void TearDown() override
     {
         SetOption("ConfirmExit", "0");
-        if (FindWindowA(kMonitorClass, nullptr))
-            RunToEnd(monitor_, "-Q");
-        WaitForNoWindow(kMonitorClass, 5000);
+        EndRunningPrograms();
     }
     const std::string monitor_ = BuildFile("Sentrovia.exe");
 };

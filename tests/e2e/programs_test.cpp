@@ -1,4 +1,4 @@
-// The built programs start and end on their own and carry their version resources.
+// The built programs start, end when told to, and carry their version resources.
 #include <windows.h>
 
 #include <string>
@@ -35,17 +35,17 @@ std::string VersionText(const std::string &file, const char *name)
     return text;
 }
 
-// Runs a program until it is done: the Explorer ends by itself, the Monitor when told to.
+// Runs a program until its window is up, then has a second copy with -Q end it: both programs
+// keep one window (the Monitor's class "Sentrovia", the Explorer's "SentroviaEx").
 DWORD RunAndEnd(const char *program)
 {
-    if (strcmp(program, "SentroviaEx.exe") == 0)
-        return RunToEnd(BuildFile(program), "");
-    RunningProgram monitor(BuildFile(program), "");
-    if (WaitForWindow("Sentrovia", nullptr, 10000) == nullptr)
+    const char *windowClass = strcmp(program, "SentroviaEx.exe") == 0 ? "SentroviaEx" : "Sentrovia";
+    RunningProgram running(BuildFile(program), "");
+    if (WaitForWindow(windowClass, nullptr, 10000) == nullptr)
         return 0xdeadbeef;
     RunToEnd(BuildFile(program), "-Q");
     DWORD exitCode = 0xdeadbeef;
-    monitor.WaitForEnd(10000, &exitCode);
+    running.WaitForEnd(10000, &exitCode);
     return exitCode;
 }
 

@@ -61,9 +61,7 @@ protected:
     }
     void TearDown() override
     {
-        if (FindWindowA("Sentrovia", nullptr))
-            RunToEnd(monitor_, "-Q");
-        WaitForNoWindow("Sentrovia", 5000);
+        EndRunningPrograms();
         for (const char *name : {"e2e agent", "e2e quiet", "e2e rejected"})
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, name);
         // Forget the answers, so the scenario asks again next time.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "buildfiles.h"
+
 namespace {
 
 HANDLE Start(const std::string &program, const std::string &arguments, DWORD *id)
@@ -80,4 +82,17 @@ bool WaitForNoWindow(const char *className, DWORD milliseconds)
         Sleep(50);
     }
     return true;
+}
+
+void EndRunningPrograms()
+{
+    const struct {
+        const char *windowClass;
+        const char *file;
+    } programs[] = {{"SentroviaEx", "SentroviaEx.exe"}, {"Sentrovia", "Sentrovia.exe"}};
+    for (const auto &program : programs) {
+        if (FindWindowA(program.windowClass, nullptr) != nullptr)
+            RunToEnd(BuildFile(program.file), "-Q");
+        WaitForNoWindow(program.windowClass, 5000);
+    }
 }

@@ -28,3 +28,7 @@ DWORD RunToEnd(const std::string &program, const std::string &arguments);
 HWND WaitForWindow(const char *className, const char *title, DWORD milliseconds);
 // Waits until no window of the class is left.
 bool WaitForNoWindow(const char *className, DWORD milliseconds);
+// Ends the Explorer and the Monitor when they run (a second copy with -Q), and waits for their
+// windows to go: the Monitor starts the Explorer on several answers, and a scenario must not
+// leave either for the next one.
+void EndRunningPrograms();

@@ -1,0 +1,568 @@
+// The Explorer's main window, its property sheet and the frame every page shares.
+#include "sheet.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "bounded.h"
+#include "entries.h"
+#include "list_page.h"
+#include "ids.h"
+#include "init.h"
+#include "keys.h"
+#include "messages.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "texts.h"
+#include "version.h"
+
+#if __has_include("options_page.h")
+#include "explorer_dialogs.h"
+#include "options_page.h"
+#define SENTROVIA_OPTIONS_PAGE 1
+#endif
+
+namespace {
+
+ExplorerState g_state{};
+WNDPROC g_sheetProcedure = nullptr;
+
+bool ContainsNoCase(const char *text, const char *part)
+{
+    const size_t length = strlen(part);
+    for (const char *at = text; *at != '\0'; ++at)
+        if (_strnicmp(at, part, length) == 0)
+            return true;
+    return false;
+}
+
+bool NtFamily() { return PlatformId() == VER_PLATFORM_WIN32_NT; }
+
+// The pages in tab order; the Services page only on the NT family.
+struct PageRow {
+    int id;
+    UINT caption;
+    int templateId;
+    int icon;
+    bool ntOnly;
+};
+constexpr PageRow kPages[] = {
+    {IDM_PAGE_STARTUP, IDS_PAGE_STARTUP, IDD_PAGE_STARTUP, 174, false},
+    {IDM_PAGE_DELAYED_START, IDS_PAGE_DELAYED_START, IDD_PAGE_DELAYED_START, 200, false},
+    {IDM_PAGE_ACTIVEX, IDS_PAGE_ACTIVEX, IDD_PAGE_ACTIVEX, 212, false},
+    {IDM_PAGE_IE_HELPERS, IDS_PAGE_IE_HELPERS, IDD_PAGE_IE_HELPERS, 180, false},
+    {IDM_PAGE_SCHEDULED_TASKS, IDS_PAGE_SCHEDULED_TASKS, IDD_PAGE_SCHEDULED_TASKS, 182, false},
+    {IDM_PAGE_SERVICES, IDS_PAGE_SERVICES, IDD_PAGE_SERVICES, 173, true},
+    {IDM_PAGE_ACTIVE_TASKS, IDS_PAGE_ACTIVE_TASKS, IDD_PAGE_ACTIVE_TASKS, 176, false},
+    {IDM_PAGE_COOKIES, IDS_PAGE_COOKIES, IDD_PAGE_COOKIES, 183, false},
+    {IDM_PAGE_FILE_TYPES, IDS_PAGE_FILE_TYPES, IDD_PAGE_FILE_TYPES, 179, false},
+    {IDM_PAGE_HIDDEN_FILES, IDS_PAGE_HIDDEN_FILES, IDD_PAGE_HIDDEN_FILES, 198, false},
+    {IDM_PAGE_OPTIONS, IDS_OPTIONS, IDD_PAGE_OPTIONS_FRAME, 181, false},
+};
+constexpr int kPageCount = sizeof kPages / sizeof kPages[0];
+
+bool IsPageId(int id)
+{
+    for (const PageRow &row : kPages)
+        if (row.id == id)
+            return true;
+    return false;
+}
+
+// Owns the icons and captions handed to the sheet while it runs.
+struct SheetResources {
+    HICON icon[kPageCount] = {};
+    char caption[kPageCount][64] = {};
+    ~SheetResources()
+    {
+        for (HICON each : icon)
+            if (each != nullptr)
+                DestroyIcon(each);
+    }
+};
+
+HICON LoadPageIcon(int id)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    auto load = [instance](int resource) {
+        return static_cast<HICON>(
+            LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_ICON, 16, 16, 0));
+    };
+    HICON icon = load(id);
+    // Until every tab has its own picture, the program's icon stands in.
+    return icon != nullptr ? icon : load(IDI_MONITOR);
+}
+
+// The sheet made resizable before it is created (NT family).
+int CALLBACK SheetCallback(HWND, UINT message, LPARAM lParam)
+{
+    if (message != PSCB_PRECREATE || lParam == 0)
+        return 0;
+    const DWORD addStyle = WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | DS_3DLOOK;
+    const DWORD addExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+    auto *words = reinterpret_cast<WORD *>(lParam);
+    if (words[1] == 0xFFFF) {
+        // DLGTEMPLATEEX: version, signature, help id, extended style, style.
+        auto *fields = reinterpret_cast<DWORD *>(words + 2);
+        fields[1] |= addExStyle;
+        fields[2] |= addStyle;
+    } else {
+        auto *dialog = reinterpret_cast<DLGTEMPLATE *>(lParam);
+        dialog->style |= addStyle;
+        dialog->dwExtendedStyle |= addExStyle;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK SheetProcedure(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC previous = g_sheetProcedure;
+    switch (message) {
+    case WM_GETMINMAXINFO: {
+        LRESULT result = CallWindowProcA(previous, sheet, message, wParam, lParam);
+        auto *info = reinterpret_cast<MINMAXINFO *>(lParam);
+        if (g_state.minimumSize.cx > 0) {
+            info->ptMinTrackSize.x = g_state.minimumSize.cx;
+            info->ptMinTrackSize.y = g_state.minimumSize.cy;
+        }
+        return result;
+    }
+    case WM_SIZE: {
+        LRESULT result = CallWindowProcA(previous, sheet, message, wParam, lParam);
+        LayoutSheet(sheet);
+        return result;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        g_sheetProcedure = nullptr;
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(previous, sheet, message, wParam, lParam);
+}
+
+void StoreNumber(const char *name, int number)
+{
+    char text[16];
+    FormatBounded(text, sizeof text, "%d", number);
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, name, text);
+}
+
+// A stored number as text; false when it is missing or empty.
+bool ReadStored(const char *name, char *text, size_t capacity)
+{
+    return ReadRegString(HKEY_CURRENT_USER, kProductKey, name, text, capacity) > 0;
+}
+
+}  // namespace
+
+void StartMonitorProgram()
+{
+    char folder[MAX_PATH];
+    char program[MAX_PATH];
+    if (ProgramFolder(folder, sizeof folder) &&
+        FormatBounded(program, sizeof program, "%s\\Sentrovia.exe", folder))
+        ShellExecuteA(nullptr, "open", program, nullptr, folder, SW_SHOWNORMAL);
+}
+
+namespace {
+
+bool MonitorRunning() { return FindWindowA("Sentrovia", nullptr) != nullptr; }
+
+void BringForward()
+{
+    HWND windows[] = {g_state.mainWindow, g_state.sheet};
+    for (HWND window : windows) {
+        if (window == nullptr)
+            continue;
+        BringWindowToTop(window);
+        SetForegroundWindow(window);
+    }
+}
+
+void OnCommand(HWND window, int command)
+{
+    if (IsPageId(command)) {
+        OpenSheet(command);
+        return;
+    }
+    switch (command) {
+    case IDM_EXPLORER_EXIT:
+        DestroyWindow(window);
+        break;
+    case IDM_TOGGLE_AUTOSTART:
+        SetAutoStart(IsAutoStartOn() == 0);
+        break;
+    case IDM_COOKIE_LIST: {
+        const int32_t previous = TheSettings().option[OPT_ViewCookies];
+        TheSettings().option[OPT_ViewCookies] = 1;
+        OpenSheet(IDM_PAGE_COOKIES);
+        TheSettings().option[OPT_ViewCookies] = previous;
+        break;
+    }
+    case IDM_EXIT_REQUEST:
+        if (GetOption(OptionName(OPT_ConfirmExit), 0) == 0)
+            DestroyWindow(window);
+        else if (!MonitorRunning())
+            StartMonitorProgram();
+        else
+            OpenSheet(IDM_PAGE_STARTUP);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        ClearEntryList();
+        SaveOptions();
+        if (g_state.mainWindow == window)
+            g_state.mainWindow = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+ExplorerState &Explorer() { return g_state; }
+
+Switches ReadSwitches(const char *commandLine, int startTab)
+{
+    Switches result{};
+    result.command = IsPageId(startTab) ? startTab : IDM_PAGE_STARTUP;
+    if (commandLine == nullptr)
+        return result;
+    result.restore = ContainsNoCase(commandLine, "-Restore");
+    result.auOption = ContainsNoCase(commandLine, "-AUOption");
+    result.setPrefix = ContainsNoCase(commandLine, "-SetPrefix");
+    static const struct {
+        const char *text;
+        int command;
+    } kSwitches[] = {
+        {"-START", IDM_PAGE_STARTUP},
+        {"-SERVICE", IDM_PAGE_SERVICES},
+        {"-BHO", IDM_PAGE_IE_HELPERS},
+        {"-NUT", IDM_PAGE_COOKIES},
+        {"-OPTION", IDM_PAGE_OPTIONS},
+        {"-SCHEDULE", IDM_PAGE_SCHEDULED_TASKS},
+        {"-TASK", IDM_PAGE_ACTIVE_TASKS},
+        {"-DELAY", IDM_PAGE_DELAYED_START},
+        {"-FILETYPE", IDM_PAGE_FILE_TYPES},
+        {"-HIDDEN", IDM_PAGE_HIDDEN_FILES},
+        {"-ACTIVEX", IDM_PAGE_ACTIVEX},
+        {"-RESTART", IDM_PAGE_OPTIONS},
+        {"-COOKIE", IDM_COOKIE_LIST},
+        {"-MONITOR", IDM_MONITOR_LIST},
+        {"-BLACKLIST", IDM_BLACKLIST},
+        {"-EXIT", IDM_EXIT_REQUEST},
+    };
+    for (const auto &each : kSwitches)
+        if (ContainsNoCase(commandLine, each.text))
+            result.command = each.command;
+    result.startMonitor = ContainsNoCase(commandLine, "-START");
+    result.quit = ContainsNoCase(commandLine, "-Q");
+    return result;
+}
+
+int BuildPageList(PageInfo *pages, int capacity)
+{
+    const bool nt = NtFamily();
+    int count = 0;
+    for (const PageRow &row : kPages) {
+        if (row.ntOnly && !nt)
+            continue;
+        if (count >= capacity)
+            break;
+        PageInfo &page = pages[count++];
+        page.id = row.id;
+        page.caption = row.caption;
+        page.templateId = row.templateId;
+        page.icon = row.icon;
+        page.procedure = ListPageProcedure;
+#ifdef SENTROVIA_OPTIONS_PAGE
+        if (row.id == IDM_PAGE_OPTIONS) {
+            page.templateId = IDD_OPTIONS_PAGE;
+            page.procedure = OptionsPageProc;
+        }
+#endif
+    }
+    return count;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const char *className, const char *caption)
+{
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = MainProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MONITOR));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    windowClass.lpszClassName = className;
+    WNDCLASSA existing;
+    if (!GetClassInfoA(instance, className, &existing) && RegisterClassA(&windowClass) == 0)
+        return nullptr;
+    CopyBounded(g_state.caption, caption);
+    HWND window = CreateWindowExA(WS_EX_APPWINDOW, className, caption,
+                                  WS_VISIBLE | WS_CAPTION | WS_SYSMENU, 0, -200, 0, 0, nullptr,
+                                  nullptr, instance, nullptr);
+    g_state.mainWindow = window;
+    return window;
+}
+
+void OpenSheet(int pageId)
+{
+    if (g_state.currentPage >= 1) {
+        if (pageId == IDM_PAGE_COOKIES) {
+            BringForward();
+            SetWindowPos(g_state.mainWindow, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            if (g_state.activePage != nullptr)
+                SendMessageA(g_state.activePage, kCookieListMessage, 5, 5);
+        } else if (g_state.currentPage == IDM_PAGE_ACTIVE_TASKS && g_state.activePage != nullptr) {
+            SendMessageA(g_state.activePage, kRefillMessage, 0, 0);
+        } else {
+            BringForward();
+        }
+        return;
+    }
+    g_state.currentPage = 1;
+    PageInfo pages[kPageCount];
+    const int count = BuildPageList(pages, kPageCount);
+    SheetResources resources;
+    PROPSHEETPAGEA records[kPageCount]{};
+    const bool newLayout = CommonControlsVersion() > ((4u << 16) | 70u);
+    // The sheet steps through the records by their size: older libraries get them packed.
+    const size_t pageSize = newLayout ? sizeof(PROPSHEETPAGEA) : PROPSHEETPAGEA_V1_SIZE;
+    unsigned char packed[kPageCount * sizeof(PROPSHEETPAGEA)];
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        PROPSHEETPAGEA &record = records[i];
+        record.dwSize = static_cast<DWORD>(pageSize);
+        record.dwFlags = PSP_USEHICON | PSP_USETITLE;
+        record.hInstance = GetModuleHandleA(nullptr);
+        record.pszTemplate = MAKEINTRESOURCEA(pages[i].templateId);
+        resources.icon[i] = LoadPageIcon(pages[i].icon);
+        record.hIcon = resources.icon[i];
+        LoadText(pages[i].caption, resources.caption[i]);
+        record.pszTitle = resources.caption[i];
+        record.pfnDlgProc = pages[i].procedure;
+        record.lParam = pages[i].id;
+        if (pages[i].id == pageId)
+            start = i;
+    }
+    for (int i = 0; i < count; ++i)
+        memcpy(packed + i * pageSize, &records[i], pageSize);
+    PROPSHEETHEADERA header{};
+    header.dwSize = newLayout ? sizeof(PROPSHEETHEADERA) : PROPSHEETHEADERA_V1_SIZE;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    if (NtFamily()) {
+        header.dwFlags |= PSH_USECALLBACK;
+        header.pfnCallback = SheetCallback;
+    }
+    header.hwndParent = g_state.mainWindow;
+    header.hInstance = GetModuleHandleA(nullptr);
+    header.pszCaption = g_state.caption;
+    header.nPages = static_cast<UINT>(count);
+    header.nStartPage = static_cast<UINT>(start);
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(packed);
+    const INT_PTR result = PropertySheetA(&header);
+    g_state.sheet = nullptr;
+    g_state.activePage = nullptr;
+    g_state.statusBar = nullptr;
+    g_state.minimumSize = SIZE{};
+    g_state.currentPage = 0;
+    if (result < 0) {
+        char text[512];
+        LoadText(IDS_SYSTEM_NOT_NORMAL, text);
+        ShowMessage(g_state.mainWindow, text, g_state.caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
+    }
+}
+
+void ActivatePage(HWND page, int pageId)
+{
+    HWND sheet = GetParent(page);
+    if (HWND ok = GetDlgItem(sheet, IDOK)) {
+        ShowWindow(ok, SW_HIDE);
+        EnableWindow(ok, FALSE);
+    }
+    char close[64];
+    if (LoadText(IDS_CLOSE, close) > 0)
+        SetDlgItemTextA(sheet, IDCANCEL, close);
+    SetWindowLongPtrA(sheet, GWL_EXSTYLE,
+                      GetWindowLongPtrA(sheet, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CONTEXTHELP));
+    if (g_state.mainWindow != nullptr)
+        SetWindowTextA(g_state.mainWindow, g_state.caption);
+    g_state.sheet = sheet;
+    g_state.activePage = page;
+    g_state.currentPage = pageId;
+    SetStatusText("");
+    if (NtFamily())
+        LayoutSheet(sheet);
+}
+
+void DeactivatePage(HWND)
+{
+    ClearEntryList();
+    SetStatusText("");
+    SaveGeometry();
+}
+
+void SaveGeometry()
+{
+    RECT rect;
+    if (g_state.sheet == nullptr || !GetWindowRect(g_state.sheet, &rect))
+        return;
+    StoreNumber("xPos", rect.left);
+    StoreNumber("yPos", rect.top);
+    StoreNumber("dxPos", rect.right - rect.left);
+    StoreNumber("dyPos", rect.bottom - rect.top);
+    if (g_state.currentPage > 1) {
+        TheSettings().option[OPT_StartTab] = g_state.currentPage;
+        SetOption(OptionName(OPT_StartTab), g_state.currentPage);
+    }
+}
+
+void ClosePage()
+{
+    // Every page of the sheet is destroyed with it: only the first one saves and ends.
+    if (g_state.currentPage <= 0)
+        return;
+    SaveGeometry();
+    g_state.currentPage = 0;
+    if (g_state.mainWindow != nullptr)
+        PostMessageA(g_state.mainWindow, WM_CLOSE, 0, 0);
+}
+
+void SetStatusText(const char *text)
+{
+    if (g_state.statusBar != nullptr)
+        SendMessageA(g_state.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+RECT SheetPlacement(const char *x, const char *y, const char *dx, const char *dy, SIZE sheet,
+                    const SheetScreen &screen, bool ntFamily)
+{
+    auto given = [](const char *text) { return text != nullptr && text[0] != '\0'; };
+    auto fit = [](const char *text, int limit, int replacement) {
+        const int value = atoi(text);
+        return value > limit ? replacement : value;
+    };
+    RECT rect;
+    int width = sheet.cx;
+    int height = sheet.cy;
+    int left = (screen.width - width) / 2;
+    int top = (screen.height - height) / 3;
+    if (given(x) && given(y)) {
+        if (ntFamily) {
+            left = fit(x, screen.virtualWidth, 0);
+            top = fit(y, screen.virtualHeight, 0);
+            // A stored size smaller than the sheet's own would cut its controls off.
+            if (given(dx) && given(dy)) {
+                const int storedWidth = fit(dx, screen.virtualWidth, 0);
+                const int storedHeight = fit(dy, screen.virtualHeight, 0);
+                if (storedWidth >= sheet.cx)
+                    width = storedWidth;
+                if (storedHeight >= sheet.cy)
+                    height = storedHeight;
+            }
+        } else {
+            left = fit(x, screen.virtualWidth, screen.width / 2);
+            top = fit(y, screen.virtualHeight, screen.height / 2);
+        }
+    }
+    if (left < 0 && !given(x))
+        left = 0;
+    if (top < 0 && !given(y))
+        top = 0;
+    SetRect(&rect, left, top, left + width, top + height);
+    return rect;
+}
+
+void PlaceSheet(HWND page)
+{
+    HWND sheet = GetParent(page);
+    if (g_state.sheet == sheet)
+        return;
+    g_state.sheet = sheet;
+    const bool nt = NtFamily();
+    RECT window;
+    GetWindowRect(sheet, &window);
+    const SIZE size{window.right - window.left, window.bottom - window.top};
+    if (nt) {
+        g_sheetProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetProcedure)));
+        // The first laid-out size is the smallest the sheet may become.
+        g_state.minimumSize = size;
+        g_state.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "",
+                                            WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                            sheet, reinterpret_cast<HMENU>(IDC_SHEET_STATUS),
+                                            GetModuleHandleA(nullptr), nullptr);
+    }
+    char x[16] = "", y[16] = "", dx[16] = "", dy[16] = "";
+    ReadStored("xPos", x, sizeof x);
+    ReadStored("yPos", y, sizeof y);
+    ReadStored("dxPos", dx, sizeof dx);
+    ReadStored("dyPos", dy, sizeof dy);
+    const SheetScreen screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                             GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT placed = SheetPlacement(x, y, dx, dy, size, screen, nt);
+    if (nt)
+        MoveWindow(sheet, placed.left, placed.top, placed.right - placed.left,
+                   placed.bottom - placed.top, TRUE);
+    else
+        SetWindowPos(sheet, nullptr, placed.left, placed.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayoutSheet(HWND sheet)
+{
+    RECT client;
+    if (sheet == nullptr || !GetClientRect(sheet, &client))
+        return;
+    const int width = client.right;
+    const int height = client.bottom;
+    auto origin = [sheet](HWND child) {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&rect), 2);
+        return POINT{rect.left, rect.top};
+    };
+    HWND tab = PropSheet_GetTabControl(sheet);
+    bool oneRow = true;
+    if (tab != nullptr) {
+        const POINT at = origin(tab);
+        MoveWindow(tab, at.x, at.y, width - 20, height - 67, TRUE);
+        oneRow = TabCtrl_GetRowCount(tab) <= 1;
+    }
+    if (g_state.statusBar != nullptr)
+        SendMessageA(g_state.statusBar, WM_SIZE, 0, 0);
+    if (HWND cancel = GetDlgItem(sheet, IDCANCEL)) {
+        MoveWindow(cancel, width - 92, height - 66, 80, 23, FALSE);
+        ShowWindow(cancel, SW_HIDE);
+    }
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    if (page == nullptr)
+        return;
+    const POINT at = origin(page);
+    MoveWindow(page, at.x, at.y, width - 28, height - 112 + (oneRow ? 10 : 0), TRUE);
+    SendMessageA(page, kLayoutMessage, 0, 0);
+}

@@ -1,0 +1,87 @@
+// The Explorer's skeleton: its command line, the hidden main window that owns the property
+// sheet, the list and order of the pages, the sheet's geometry and layout, and the steps every
+// page takes when it becomes active or inactive.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+// Sent to the active page after the sheet resized it: the page moves its own controls.
+constexpr UINT kLayoutMessage = 6049;
+// Sent to a list page to enumerate its area again and refill its list.
+constexpr UINT kRefillMessage = WM_APP + 1;
+// The Cookies page's request to show the cookie list (both parameters 5).
+constexpr UINT kCookieListMessage = WM_USER + 101;
+
+// What a command line asks for: a one-shot job, a hand-over or the page to open.
+struct Switches {
+    int command;        // page id, or 6045-6048 for a command that is not a page
+    bool quit;          // -Q
+    bool startMonitor;  // -START
+    bool restore;       // -Restore
+    bool auOption;      // -AUOption
+    bool setPrefix;     // -SetPrefix
+};
+// Matches the switches as substrings, ignoring case, in their fixed order; a later match
+// overrides an earlier one. startTab is the stored StartTab: a value that names no page opens
+// the Startup page.
+Switches ReadSwitches(const char *commandLine, int startTab);
+
+// One page of the sheet.
+struct PageInfo {
+    int id;
+    UINT caption;
+    int templateId;
+    int icon;
+    DLGPROC procedure;
+};
+// The pages in tab order for the running platform (no Services page on Windows 95/98/Me); the
+// number written.
+int BuildPageList(PageInfo *pages, int capacity);
+
+// Process-wide state of the Explorer.
+struct ExplorerState {
+    HWND mainWindow;
+    HWND sheet;
+    HWND activePage;
+    HWND statusBar;
+    int currentPage;  // 0 when no sheet is open; 1 while it opens
+    SIZE minimumSize;
+    char caption[64];
+};
+ExplorerState &Explorer();
+
+// Registers the main window's class and creates the hidden main window; nullptr on failure.
+HWND CreateMainWindow(HINSTANCE instance, const char *className, const char *caption);
+// Starts Sentrovia.exe from the program folder, shown normally.
+void StartMonitorProgram();
+// Opens the sheet at a page, or brings an open sheet forward (see the main window's commands).
+void OpenSheet(int pageId);
+
+// The steps every page takes when it becomes active and when it stops being active.
+void ActivatePage(HWND page, int pageId);
+void DeactivatePage(HWND page);
+// A page's first initialisation: on the NT family the first page sets the sheet up (resizing,
+// minimum size, status bar) and places it; on Windows 95/98/Me the sheet is only moved.
+void PlaceSheet(HWND page);
+// A page receiving WM_CLOSE or WM_DESTROY: the geometry is saved once and the Explorer ends.
+void ClosePage();
+// The text of the sheet's status bar ("" clears it).
+void SetStatusText(const char *text);
+// The sheet's rectangle and the current page into the product key and StartTab.
+void SaveGeometry();
+// Lays the sheet out after a change of size.
+void LayoutSheet(HWND sheet);
+
+// Where the sheet goes from its stored texts (null when missing). NT family: a coordinate or
+// size beyond the virtual screen becomes 0, a size below the sheet's own is not applied, and
+// without both coordinates the sheet is centred at one third of the free height. Windows
+// 95/98/Me: the size never changes and a coordinate beyond the screen becomes half of it.
+struct SheetScreen {
+    int width;
+    int height;
+    int virtualWidth;
+    int virtualHeight;
+};
+RECT SheetPlacement(const char *x, const char *y, const char *dx, const char *dy, SIZE sheet,
+                    const SheetScreen &screen, bool ntFamily);
