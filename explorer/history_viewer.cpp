@@ -9,8 +9,12 @@
 #include "entries.h"
 #include "explorer_dialogs.h"
 #include "files.h"
+#include "help.h"
 #include "history.h"
 #include "historyline.h"
+#include "ids.h"
+#include "list_page.h"
+#include "lookup.h"
 #include "strings.h"
 #include "texts.h"
 
@@ -216,6 +220,19 @@ void Restore(HWND dialog, ViewerState &state)
     Fill(dialog, state);
 }
 
+// The online information about the selected record's program.
+void LookUpRecord(HWND dialog)
+{
+    const int entry = SelectedEntry(dialog);
+    if (entry < 0)
+        return;
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    EntryTitle(entry, title, sizeof title);
+    EntryPath(entry, path, sizeof path);
+    OnlineLookup(EntryKind(entry), path, title);
+}
+
 void OnCommand(HWND dialog, ViewerState &state, int command)
 {
     switch (command) {
@@ -229,6 +246,12 @@ void OnCommand(HWND dialog, ViewerState &state, int command)
     case IDOK:
     case IDCANCEL:
         EndDialog(dialog, command);
+        break;
+    case IDM_PAGE_ONLINE_INFO:
+        LookUpRecord(dialog);
+        break;
+    case IDC_PAGE_HELP:
+        OpenHelpPage(IDM_PAGE_OPTIONS);
         break;
     default:
         break;
@@ -266,6 +289,8 @@ void OnContextMenu(HWND dialog, HWND window, LPARAM at)
             flags |= MF_GRAYED;
         AppendMenuA(menu.get(), flags, item.command, text);
     }
+    // The viewer belongs to the Options page: its help is that page's.
+    AppendCommonTail(menu.get(), IDM_PAGE_OPTIONS);
     int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
                                  dialog, nullptr);
     if (command != 0)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bounded.h"
+#include "dialogs.h"
 #include "entries.h"
 #include "files.h"
 #include "folders.h"
@@ -28,28 +29,78 @@ namespace {
 // Pages whose areas are listed by later work: their frame, texts and an empty list.
 const ListPageSpec kBarePages[] = {
     {IDM_PAGE_DELAYED_START, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT, nullptr, 0, -1, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, -1, 0},
     {IDM_PAGE_ACTIVEX, IDS_ACTIVEX_PAGE_INTRO, 0, nullptr, 0, -1, nullptr, nullptr, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, OPT_ActiveX, IDS_PATROL_ACTIVEX},
     {IDM_PAGE_IE_HELPERS, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT, nullptr, 0, -1, nullptr, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, OPT_IEHelpers, IDS_PATROL_IE_HELPERS},
     {IDM_PAGE_SCHEDULED_TASKS, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT, nullptr, 0, -1,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, OPT_Tasks,
+     IDS_PATROL_TASKS},
     {IDM_PAGE_SERVICES, IDS_SERVICES_PAGE_INTRO, IDS_SERVICES_PAGE_HINT, nullptr, 0, -1, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, OPT_Services,
+     IDS_PATROL_SERVICES},
     {IDM_PAGE_COOKIES, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT, nullptr, 0, -1, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, -1, 0},
     {IDM_PAGE_FILE_TYPES, IDS_FILE_TYPES_PAGE_INTRO, IDS_FILE_TYPES_PAGE_HINT, nullptr, 0, -1,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, OPT_FileType,
+     IDS_PATROL_FILE_TYPES},
     {IDM_PAGE_HIDDEN_FILES, IDS_HIDDEN_PAGE_INTRO, IDS_HIDDEN_PAGE_HINT, nullptr, 0, -1, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, OPT_Hidden,
+     IDS_PATROL_HIDDEN_FILES},
     {IDM_PAGE_OPTIONS, IDS_OPTIONS_PAGE_INTRO, 0, nullptr, 0, -1, nullptr, nullptr, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr, -1, 0},
 };
 
 constexpr int kMargin = 10;
 constexpr int kButtonHeight = 23;
 constexpr int kLastButtonIndent = 25;
+constexpr int kCornerGap = 6;
+constexpr int kLineGap = 2;
+
+// A memory DC with a window's font chosen, let go of on every path.
+class TextDC {
+public:
+    explicit TextDC(HWND window) : dc_(CreateCompatibleDC(nullptr))
+    {
+        auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0));
+        if (dc_ != nullptr && font != nullptr)
+            previous_ = SelectObject(dc_, font);
+    }
+    ~TextDC()
+    {
+        if (dc_ == nullptr)
+            return;
+        if (previous_ != nullptr)
+            SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+    }
+    TextDC(const TextDC &) = delete;
+    TextDC &operator=(const TextDC &) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// The height a static text needs when it wraps at width; 0 for an empty text.
+int WrappedTextHeight(HWND control, int width)
+{
+    char text[kCellText] = "";
+    GetWindowTextA(control, text, sizeof text);
+    if (text[0] == '\0' || width <= 0)
+        return 0;
+    TextDC dc(control);
+    if (dc.get() == nullptr)
+        return 0;
+    RECT rect{0, 0, width, 0};
+    UINT flags = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
+    if (GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    DrawTextA(dc.get(), text, -1, &rect, flags);
+    return rect.bottom;
+}
 
 ListPage *PageOf(HWND window)
 {
@@ -138,9 +189,18 @@ void OnCreate(HWND window, int pageId)
     SetItemText(window, IDC_PAGE_CLOSE, IDS_CLOSE);
     SetItemText(window, IDC_PAGE_HELP_LABEL, IDS_HELP);
     SetItemText(window, IDC_PAGE_PATROL_LABEL, IDS_MONITOR);
-    // The information dialog and the patrol-time dialog come with later work.
+    // The buttons show pictures; their texts are what a screen reader says.
+    SetItemText(window, IDC_PAGE_HELP, IDS_HELP_CAPTION);
+    if (spec.patrolOption >= 0) {
+        SetItemText(window, IDC_PAGE_PATROL, spec.patrolTitle);
+    } else {
+        // An area the Monitor does not patrol has no patrol time to set.
+        ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL), SW_HIDE);
+        ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL_LABEL), SW_HIDE);
+        EnableWindow(GetDlgItem(window, IDC_PAGE_PATROL), FALSE);
+    }
+    // The information dialog comes with later work.
     EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
-    EnableWindow(GetDlgItem(window, IDC_PAGE_PATROL), FALSE);
     if (PlatformId() != VER_PLATFORM_WIN32_NT)
         ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
     if (spec.pageId == IDM_PAGE_OPTIONS)
@@ -175,6 +235,17 @@ void OnDestroy(HWND window)
     delete page;
 }
 
+void ShowPatrolButton(const ListPage &page)
+{
+    const int option = page.spec->patrolOption;
+    if (option < 0)
+        return;
+    const auto period = static_cast<OptionId>(option);
+    const OptionId realtime = RealtimeOptionOf(period);
+    ShowPatrolButtonLook(GetDlgItem(page.window, IDC_PAGE_PATROL), Option(period),
+                         realtime != kNoRealtime && Option(realtime) != 0);
+}
+
 void OnActivate(ListPage &page)
 {
     FillListPage(page);
@@ -184,6 +255,7 @@ void OnActivate(ListPage &page)
         ListView_EnsureVisible(page.list, 0, FALSE);
     }
     ActivatePage(page.window, page.spec->pageId);
+    ShowPatrolButton(page);
     const int entry = FirstSelected(page);
     if (entry >= 0 && page.spec->selected == nullptr)
         ShowEntryStatus(entry);
@@ -271,6 +343,9 @@ void OnCommand(ListPage &page, int id)
     case IDC_PAGE_HELP:
         OpenHelpPage(page.spec->pageId);
         return;
+    case IDC_PAGE_PATROL:
+        ChangePatrolTime(page);
+        return;
     case IDM_PAGE_ONLINE_INFO:
         Lookup(page);
         return;
@@ -305,21 +380,54 @@ void OnLayout(ListPage &page)
         }
         return result;
     };
-    const Placed help = placed(IDC_PAGE_HELP);
-    const Placed patrol = placed(IDC_PAGE_PATROL);
-    const Placed helpLabel = placed(IDC_PAGE_HELP_LABEL);
-    const Placed patrolLabel = placed(IDC_PAGE_PATROL_LABEL);
-    const int patrolLeft = width - kMargin - (patrol.rect.right - patrol.rect.left) - 8;
-    const int helpLeft = patrolLeft - (help.rect.right - help.rect.left) - 16;
-    auto moveTo = [](const Placed &item, int left, int top) {
-        if (item.window != nullptr)
-            SetWindowPos(item.window, nullptr, left, top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    auto shown = [](HWND control) {
+        return control != nullptr && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
     };
-    moveTo(patrol, patrolLeft, patrol.rect.top);
-    moveTo(help, helpLeft, help.rect.top);
-    moveTo(patrolLabel, patrolLeft - 6, patrolLabel.rect.top);
-    moveTo(helpLabel, helpLeft - 4, helpLabel.rect.top);
+    // Help and patrol time at the top right, each label centred under its button; help takes the
+    // corner on a page without patrol time.
+    int right = width - kMargin;
+    int textRight = right;
+    int topBottom = 0;
+    const int corner[][2] = {{IDC_PAGE_PATROL, IDC_PAGE_PATROL_LABEL},
+                             {IDC_PAGE_HELP, IDC_PAGE_HELP_LABEL}};
+    for (const auto &pair : corner) {
+        const Placed button = placed(pair[0]);
+        const Placed label = placed(pair[1]);
+        if (!shown(button.window))
+            continue;
+        const int buttonWidth = button.rect.right - button.rect.left;
+        const int labelWidth = label.window != nullptr ? label.rect.right - label.rect.left : 0;
+        const int slot = buttonWidth > labelWidth ? buttonWidth : labelWidth;
+        const int left = right - slot;
+        SetWindowPos(button.window, nullptr, left + (slot - buttonWidth) / 2, button.rect.top, 0,
+                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        topBottom = topBottom > button.rect.bottom ? topBottom : button.rect.bottom;
+        if (label.window != nullptr) {
+            SetWindowPos(label.window, nullptr, left + (slot - labelWidth) / 2, label.rect.top, 0,
+                         0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            topBottom = topBottom > label.rect.bottom ? topBottom : label.rect.bottom;
+        }
+        textRight = left - kMargin;
+        right = left - kCornerGap;
+    }
+    // The two text lines wrap in the room left of the corner and take the height they need.
+    int textBottom = 0;
+    int textTop = -1;
+    for (int id : {IDC_PAGE_INTRO, IDC_PAGE_HINT}) {
+        const Placed text = placed(id);
+        if (text.window == nullptr)
+            continue;
+        if (textTop < 0)
+            textTop = text.rect.top;
+        const int textWidth = textRight - kMargin;
+        const int textHeight = WrappedTextHeight(text.window, textWidth);
+        MoveWindow(text.window, kMargin, textTop, textWidth, textHeight, TRUE);
+        if (textHeight > 0) {
+            textBottom = textTop + textHeight;
+            textTop = textBottom + kLineGap;
+        }
+    }
+    const int listTop = (textBottom > topBottom ? textBottom : topBottom) + kLineGap * 3;
 
     // The bottom row: every push button but help and patrol time, in their order; buttons that
     // share a place keep sharing it.
@@ -371,9 +479,7 @@ void OnLayout(ListPage &page)
         listBottom -= 20;
         MoveWindow(check.window, kMargin, listBottom + 4, width - 2 * kMargin, 16, TRUE);
     }
-    const Placed list = placed(IDC_PAGE_LIST);
-    MoveWindow(page.list, kMargin, list.rect.top, width - 2 * kMargin, listBottom - list.rect.top,
-               TRUE);
+    MoveWindow(page.list, kMargin, listTop, width - 2 * kMargin, listBottom - listTop, TRUE);
     SetColumnWidths(page);
 }
 
@@ -403,8 +509,13 @@ INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPA
                           OnNotify(*page, *reinterpret_cast<const NMHDR *>(lParam)));
         return TRUE;
     case WM_COMMAND:
+        // An owner-drawn button reports a quick second click as a double click: not a command.
+        if (HIWORD(wParam) != BN_CLICKED)
+            return FALSE;
         OnCommand(*page, LOWORD(wParam));
         return TRUE;
+    case WM_DRAWITEM:
+        return DrawImageButton(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)) ? TRUE : FALSE;
     case kLayoutMessage:
         OnLayout(*page);
         return TRUE;
@@ -560,13 +671,31 @@ HMENU BuildContextMenu(ListPage &page, int entry)
         return nullptr;
     if (page.spec->menu != nullptr)
         page.spec->menu(page, menu, entry);
+    AppendCommonTail(menu, page.spec->pageId);
+    return menu;
+}
+
+void AppendCommonTail(HMENU menu, int pageId)
+{
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuText(menu, IDM_PAGE_ONLINE_INFO, IDS_ONLINE_INFO);
     // The listing report comes with later work.
-    if (page.spec->pageId != IDM_PAGE_COOKIES)
+    if (pageId != IDM_PAGE_COOKIES)
         AppendMenuText(menu, IDM_PAGE_LISTING, IDS_SENTROVIA_LOG, false);
     AppendMenuText(menu, IDC_PAGE_HELP, IDS_HELP_CAPTION);
-    return menu;
+}
+
+void ChangePatrolTime(ListPage &page)
+{
+    const int option = page.spec->patrolOption;
+    if (option < 0)
+        return;
+    const auto period = static_cast<OptionId>(option);
+    const int answer = ShowPatrolTimeDialog(page.window, page.spec->patrolTitle, Option(period),
+                                            RealtimeOptionOf(period));
+    // Storing writes Update too, so the running Monitor takes the new period.
+    StorePatrolTime(period, answer);
+    ShowPatrolButton(page);
 }
 
 bool ProgramCommand(int id, int entry)

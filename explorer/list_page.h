@@ -39,6 +39,10 @@ struct ListPageSpec {
     void (*selected)(ListPage &page, int entry);
     // The items of the context menu before the common tail.
     void (*menu)(ListPage &page, HMENU menu, int entry);
+    // The area's patrol period (an OptionId; -1: the page has no patrol-time button) and the
+    // title of its patrol-time dialog.
+    int patrolOption;
+    UINT patrolTitle;
 };
 
 struct ListPage {
@@ -70,6 +74,12 @@ int CompareEntries(const ListPageSpec &spec, int left, int right, int column, bo
 int SelectedEntries(const ListPage &page, int *entries, int capacity);
 // The context menu for the entry (the caller destroys it).
 HMENU BuildContextMenu(ListPage &page, int entry);
+// The items that end every context menu of the sheet: a separator, the online information, the
+// listing report (not on the Cookies page) and help.
+void AppendCommonTail(HMENU menu, int pageId);
+// The patrol-time button: the dialog for the page's area, then the new look. A cancelled dialog
+// changes nothing.
+void ChangePatrolTime(ListPage &page);
 // A string-table message under the Explorer's caption, owned by the main window.
 int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
 

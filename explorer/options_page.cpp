@@ -98,11 +98,17 @@ int Notice(HWND page, UINT text, UINT type)
     return ShowMessage(page, message, caption, type | MB_TOPMOST);
 }
 
-// The look of a patrol-time button. The sheet's on, off and real-time images are not in the
-// resources yet; the label says which area the button sets.
+// The look of a patrol-time button follows its area's period and real-time option.
 void ShowPatrolLook(HWND page, const PatrolButton &button)
 {
-    SetItemText(page, button.control, IDS_MONITOR);
+#ifdef SENTROVIA_HAVE_SHEET
+    const OptionId realtime = RealtimeOptionOf(button.period);
+    ShowPatrolButtonLook(GetDlgItem(page, button.control), Option(button.period),
+                         realtime != kNoRealtime && Option(realtime) != 0);
+#else
+    (void)page;
+    (void)button;
+#endif
 }
 
 void ShowSettings(HWND page)
@@ -124,8 +130,11 @@ BOOL OnInit(HWND page)
     SetItemText(page, IDC_OPTIONS_PATROL_FRAME, IDS_MONITOR);
     for (const OptionBox &box : kOptionBoxes)
         SetItemText(page, box.control, box.text);
-    for (const PatrolButton &button : kPatrolButtons)
+    for (const PatrolButton &button : kPatrolButtons) {
         SetItemText(page, button.label, button.labelText);
+        // The button shows a picture; its text is what a screen reader says.
+        SetItemText(page, button.control, button.title);
+    }
     for (const auto &tool : kToolButtons)
         SetItemText(page, tool.control, tool.text);
     for (int control : kUnbuiltControls)
@@ -248,6 +257,8 @@ INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_NOTIFY:
         return OnNotify(page, *reinterpret_cast<const NMHDR *>(lParam));
 #ifdef SENTROVIA_HAVE_SHEET
+    case WM_DRAWITEM:
+        return DrawImageButton(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)) ? TRUE : FALSE;
     case WM_CLOSE:
     case WM_DESTROY:
         ClosePage();

@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "bounded.h"
 #include "entries.h"
+#include "explorer_art.h"
 #include "list_page.h"
 #include "ids.h"
 #include "init.h"
@@ -157,6 +159,124 @@ void StoreNumber(const char *name, int number)
 bool ReadStored(const char *name, char *text, size_t capacity)
 {
     return ReadRegString(HKEY_CURRENT_USER, kProductKey, name, text, capacity) > 0;
+}
+
+// ---- Buttons drawn with images ----
+
+// The colour the button bitmaps were drawn on: shown as the button's own face instead.
+constexpr COLORREF kArtBackground = RGB(0xf0, 0xf0, 0xf0);
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    explicit Bitmap(int id)
+        : bitmap_(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                                  IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)))
+    {
+    }
+    ~Bitmap()
+    {
+        if (bitmap_ != nullptr)
+            DeleteObject(bitmap_);
+    }
+    Bitmap(const Bitmap &) = delete;
+    Bitmap &operator=(const Bitmap &) = delete;
+    void Swap(Bitmap &other) { std::swap(bitmap_, other.bitmap_); }
+    HBITMAP get() const { return bitmap_; }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+};
+
+// A memory DC holding one bitmap; both let go of on every path.
+class BitmapDC {
+public:
+    BitmapDC(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like))
+    {
+        if (dc_ != nullptr)
+            previous_ = SelectObject(dc_, bitmap);
+    }
+    ~BitmapDC()
+    {
+        if (dc_ == nullptr)
+            return;
+        SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+    }
+    BitmapDC(const BitmapDC &) = delete;
+    BitmapDC &operator=(const BitmapDC &) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+enum ArtState { kArtNormal, kArtHover, kArtPressed, kArtStates };
+
+struct ButtonArt {
+    int id[kArtStates] = {};
+    Bitmap bitmap[kArtStates];
+    bool hovering = false;
+    WNDPROC previous = nullptr;
+};
+constexpr char kArtProperty[] = "SentroviaButtonArt";
+
+ButtonArt *ArtOf(HWND button)
+{
+    return button != nullptr ? static_cast<ButtonArt *>(GetPropA(button, kArtProperty)) : nullptr;
+}
+
+void SetButtonType(HWND button, LONG type)
+{
+    const LONG style = GetWindowLongA(button, GWL_STYLE);
+    SendMessageA(button, BM_SETSTYLE, (style & ~BS_TYPEMASK) | type, TRUE);
+}
+
+// Gives the button its own procedure back and frees its pictures.
+void DetachArt(HWND button, ButtonArt *art)
+{
+    SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(art->previous));
+    RemovePropA(button, kArtProperty);
+    delete art;
+}
+
+LRESULT CALLBACK ArtButtonProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ButtonArt *art = ArtOf(button);
+    if (art == nullptr)
+        return DefWindowProcA(button, message, wParam, lParam);
+    const WNDPROC previous = art->previous;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!art->hovering) {
+            art->hovering = true;
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, button, 0};
+            TrackMouseEvent(&track);
+            InvalidateRect(button, nullptr, FALSE);
+        }
+        break;
+    case WM_MOUSELEAVE:
+        art->hovering = false;
+        InvalidateRect(button, nullptr, FALSE);
+        break;
+    case BM_SETSTYLE:
+        // The dialog manager makes push buttons default ones as the focus moves: stay drawn.
+        wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
+        break;
+    case WM_NCDESTROY:
+        DetachArt(button, art);
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(previous, button, message, wParam, lParam);
+}
+
+BOOL CALLBACK RemoveImagesOf(HWND child, LPARAM)
+{
+    RemoveButtonImages(child);
+    return TRUE;
 }
 
 }  // namespace
@@ -398,6 +518,10 @@ void OpenSheet(int pageId)
 
 void ActivatePage(HWND page, int pageId)
 {
+    SetButtonImages(GetDlgItem(page, IDC_PAGE_HELP), IDB_HELP_NORMAL, IDB_HELP_HOVER,
+                    IDB_HELP_PRESSED);
+    SetButtonImages(GetDlgItem(page, IDC_PAGE_PATROL), IDB_PATROL_OFF, IDB_PATROL_OFF,
+                    IDB_PATROL_OFF);
     HWND sheet = GetParent(page);
     if (HWND ok = GetDlgItem(sheet, IDOK)) {
         ShowWindow(ok, SW_HIDE);
@@ -418,8 +542,9 @@ void ActivatePage(HWND page, int pageId)
         LayoutSheet(sheet);
 }
 
-void DeactivatePage(HWND)
+void DeactivatePage(HWND page)
 {
+    EnumChildWindows(page, RemoveImagesOf, 0);
     ClearEntryList();
     SetStatusText("");
     SaveGeometry();
@@ -540,29 +665,133 @@ void LayoutSheet(HWND sheet)
         return;
     const int width = client.right;
     const int height = client.bottom;
-    auto origin = [sheet](HWND child) {
-        RECT rect;
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&rect), 2);
-        return POINT{rect.left, rect.top};
-    };
-    HWND tab = PropSheet_GetTabControl(sheet);
-    bool oneRow = true;
-    if (tab != nullptr) {
-        const POINT at = origin(tab);
-        MoveWindow(tab, at.x, at.y, width - 20, height - 67, TRUE);
-        oneRow = TabCtrl_GetRowCount(tab) <= 1;
-    }
-    if (g_state.statusBar != nullptr)
+    int bottom = height;
+    if (g_state.statusBar != nullptr) {
         SendMessageA(g_state.statusBar, WM_SIZE, 0, 0);
+        RECT bar;
+        GetWindowRect(g_state.statusBar, &bar);
+        bottom -= bar.bottom - bar.top;
+    }
     if (HWND cancel = GetDlgItem(sheet, IDCANCEL)) {
         MoveWindow(cancel, width - 92, height - 66, 80, 23, FALSE);
         ShowWindow(cancel, SW_HIDE);
     }
-    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    HWND tab = PropSheet_GetTabControl(sheet);
+    if (tab == nullptr)
+        return;
+    RECT frame;
+    GetWindowRect(tab, &frame);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&frame), 2);
+    // The sheet's Close button is hidden: the tab reaches down to the status bar, with the same
+    // margin on every side.
+    const int margin = frame.left > 0 ? frame.left : 10;
+    MoveWindow(tab, frame.left, frame.top, width - 2 * margin, bottom - margin - frame.top, TRUE);
+    // While a page becomes active the sheet still names the one before it.
+    HWND page = g_state.activePage;
+    if (page == nullptr || GetParent(page) != sheet)
+        page = PropSheet_GetCurrentPageHwnd(sheet);
     if (page == nullptr)
         return;
-    const POINT at = origin(page);
-    MoveWindow(page, at.x, at.y, width - 28, height - 112 + (oneRow ? 10 : 0), TRUE);
+    // The page fills what the tab's frame and its rows of tabs leave.
+    RECT display;
+    GetWindowRect(tab, &display);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&display), 2);
+    TabCtrl_AdjustRect(tab, FALSE, &display);
+    MoveWindow(page, display.left, display.top, display.right - display.left,
+               display.bottom - display.top, TRUE);
     SendMessageA(page, kLayoutMessage, 0, 0);
+}
+
+bool SetButtonImages(HWND button, int normal, int hover, int pressed)
+{
+    if (button == nullptr)
+        return false;
+    const int ids[kArtStates] = {normal, hover, pressed};
+    Bitmap loaded[kArtStates];
+    for (int state = 0; state < kArtStates; ++state) {
+        Bitmap bitmap(ids[state]);
+        if (bitmap.get() == nullptr)
+            return false;
+        loaded[state].Swap(bitmap);
+    }
+    ButtonArt *art = ArtOf(button);
+    if (art == nullptr) {
+        art = new ButtonArt;
+        if (!SetPropA(button, kArtProperty, art)) {
+            delete art;
+            return false;
+        }
+        SetButtonType(button, BS_OWNERDRAW);
+        art->previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ArtButtonProcedure)));
+    }
+    for (int state = 0; state < kArtStates; ++state) {
+        art->id[state] = ids[state];
+        art->bitmap[state].Swap(loaded[state]);
+    }
+    InvalidateRect(button, nullptr, TRUE);
+    return true;
+}
+
+void RemoveButtonImages(HWND button)
+{
+    ButtonArt *art = ArtOf(button);
+    if (art == nullptr)
+        return;
+    DetachArt(button, art);
+    SetButtonType(button, BS_PUSHBUTTON);
+    InvalidateRect(button, nullptr, TRUE);
+}
+
+int ButtonImage(HWND button)
+{
+    const ButtonArt *art = ArtOf(button);
+    return art != nullptr ? art->id[kArtNormal] : 0;
+}
+
+bool DrawImageButton(const DRAWITEMSTRUCT &item)
+{
+    const ButtonArt *art = item.CtlType == ODT_BUTTON ? ArtOf(item.hwndItem) : nullptr;
+    if (art == nullptr)
+        return false;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const ArtState state = pressed ? kArtPressed : art->hovering ? kArtHover : kArtNormal;
+    HBITMAP bitmap = art->bitmap[state].get();
+    const RECT &rect = item.rcItem;
+    FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    BITMAP size{};
+    GetObjectA(bitmap, sizeof size, &size);
+    int x = rect.left + (rect.right - rect.left - size.bmWidth) / 2;
+    int y = rect.top + (rect.bottom - rect.top - size.bmHeight) / 2;
+    // An image without a pressed picture of its own sinks by a pixel.
+    if (pressed && art->id[kArtPressed] == art->id[kArtNormal]) {
+        ++x;
+        ++y;
+    }
+    if (item.itemState & ODS_DISABLED) {
+        DrawStateA(item.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, x, y,
+                   size.bmWidth, size.bmHeight, DST_BITMAP | DSS_DISABLED);
+    } else {
+        BitmapDC source(item.hDC, bitmap);
+        if (source.get() != nullptr)
+            GdiTransparentBlt(item.hDC, x, y, size.bmWidth, size.bmHeight, source.get(), 0, 0,
+                              size.bmWidth, size.bmHeight, kArtBackground);
+    }
+    // Round the edge of the button, clear of the picture.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
+        DrawFocusRect(item.hDC, &rect);
+    return true;
+}
+
+int PatrolLook(int period, bool realtime)
+{
+    if (realtime)
+        return IDB_PATROL_REALTIME;
+    return period > 0 ? IDB_PATROL_ON : IDB_PATROL_OFF;
+}
+
+void ShowPatrolButtonLook(HWND button, int period, bool realtime)
+{
+    const int look = PatrolLook(period, realtime);
+    SetButtonImages(button, look, look, look);
 }

@@ -58,9 +58,28 @@ void StartMonitorProgram();
 // Opens the sheet at a page, or brings an open sheet forward (see the main window's commands).
 void OpenSheet(int pageId);
 
-// The steps every page takes when it becomes active and when it stops being active.
+// The steps every page takes when it becomes active and when it stops being active. Activation
+// gives the help button its images and the patrol-time button the "off" look (the page then
+// shows its area's look); deactivation takes every button image of the page away.
 void ActivatePage(HWND page, int pageId);
 void DeactivatePage(HWND page);
+
+// ---- Buttons drawn with images (the help and patrol-time buttons) ----
+// The button is owner drawn with bitmap resources for rest, mouse-over and pressed; its text
+// stays for screen readers. Setting images again replaces them. false when a bitmap is missing
+// (the button is left as it was).
+bool SetButtonImages(HWND button, int normal, int hover, int pressed);
+// The button becomes a plain push button again and its bitmaps are freed.
+void RemoveButtonImages(HWND button);
+// The bitmap the button shows at rest; 0 for a button without images.
+int ButtonImage(HWND button);
+// A page's WM_DRAWITEM; false when the item is not a button with images.
+bool DrawImageButton(const DRAWITEMSTRUCT &item);
+// The look of a patrol-time button: real time when the area is watched in real time, else on
+// while its period is above 0, else off.
+int PatrolLook(int period, bool realtime);
+// Gives a patrol-time button the look of its area.
+void ShowPatrolButtonLook(HWND button, int period, bool realtime);
 // A page's first initialisation: on the NT family the first page sets the sheet up (resizing,
 // minimum size, status bar) and places it; on Windows 95/98/Me the sheet is only moved.
 void PlaceSheet(HWND page);

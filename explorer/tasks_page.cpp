@@ -121,5 +121,5 @@ void Menu(ListPage &, HMENU menu, int entry)
 const ListPageSpec kActiveTasksPageSpec = {
     IDM_PAGE_ACTIVE_TASKS, IDS_TASKS_PAGE_INTRO, IDS_TASKS_PAGE_HINT, kColumns,
     static_cast<int>(sizeof kColumns / sizeof kColumns[0]), OPT_SortActiveTask, Fill, Cell,
-    SortKey, nullptr, Create, Command, nullptr, Menu,
+    SortKey, nullptr, Create, Command, nullptr, Menu, -1, 0,
 };

@@ -12,6 +12,8 @@
 #include "entries.h"
 #include "explorer_dialogs.h"
 #include "history.h"
+#include "ids.h"
+#include "list_page.h"
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
@@ -316,6 +318,62 @@ TEST_F(HistoryViewer, MissingFileGivesAnEmptyListAndClearingItIsQuiet)
           Do([&](HWND dialog) { rows += RowCount(dialog); }), Press(IDCANCEL)});
     EXPECT_EQ(0, rows);
     EXPECT_EQ(1, ClearHistoryFile());
+}
+
+// A menu's items as "id text" lines ("-" for a separator).
+std::vector<std::string> MenuItems(HMENU menu)
+{
+    std::vector<std::string> items;
+    const int count = GetMenuItemCount(menu);
+    for (int index = 0; index < count; ++index) {
+        char text[128] = "";
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        GetMenuItemInfoA(menu, index, TRUE, &info);
+        if (info.fType & MFT_SEPARATOR)
+            items.push_back("-");
+        else
+            items.push_back(std::to_string(info.wID) + " " + text);
+    }
+    return items;
+}
+
+TEST_F(HistoryViewer, RightClickMenuEndsWithTheListPagesCommonItems)
+{
+    ASSERT_EQ(1, WriteHistoryRecord("Agent", "C:\\Tools\\agent.exe", "", 11, 0));
+    std::vector<std::string> shown;
+    Open({Do([](HWND dialog) {
+              SelectRow(dialog, 0);
+              // From the keyboard: the menu opens under the selected row.
+              PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List(dialog)), -1);
+          }),
+          [&shown](HWND) {
+              HWND popup = FindWindowA("#32768", nullptr);
+              if (popup == nullptr || !IsWindowVisible(popup))
+                  return false;
+              shown = MenuItems(reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)));
+              EndMenu();
+              return true;
+          },
+          Press(IDOK)});
+    HMENU tail = CreatePopupMenu();
+    AppendCommonTail(tail, IDM_PAGE_OPTIONS);
+    const std::vector<std::string> common = MenuItems(tail);
+    DestroyMenu(tail);
+    std::vector<std::string> expected{std::to_string(IDC_HISTORY_RESTORE) + " &Restore",
+                                      std::to_string(IDC_HISTORY_CLEAR) + " &Clear File",
+                                      std::to_string(IDOK) + " Close"};
+    expected.insert(expected.end(), common.begin(), common.end());
+    EXPECT_EQ(expected, shown);
+    // The tail holds the online information, the log and help.
+    ASSERT_EQ(4u, common.size());
+    EXPECT_EQ("-", common[0]);
+    EXPECT_EQ(std::to_string(IDM_PAGE_ONLINE_INFO), common[1].substr(0, 4));
+    EXPECT_EQ(std::to_string(IDM_PAGE_LISTING) + " ", common[2].substr(0, 2));
+    EXPECT_EQ(std::to_string(IDC_PAGE_HELP), common[3].substr(0, 4));
 }
 
 } // namespace

@@ -18,8 +18,10 @@
 #include "messages.h"
 #include "options.h"
 #include "platform.h"
+#include "explorer_art.h"
 #include "registry.h"
 #include "regsandbox.h"
+#include "sheet.h"
 #include "scratch.h"
 #include "strings.h"
 #include "texts.h"
@@ -287,6 +289,9 @@ TEST_F(OptionsPage, AutostartBoxWritesAndRemovesTheMonitorsStartup)
 
 TEST_F(OptionsPage, PatrolButtonsStoreTheirAreasPeriods)
 {
+    for (OptionId off : {OPT_WinInit, OPT_StartPage, OPT_HostFile, OPT_RealtimeStartPage,
+                         OPT_RealtimeSysFiles})
+        TheSettings().option[off] = 0;
     HWND page = OpenPage();
     ASSERT_NE(nullptr, page);
     const struct {
@@ -299,6 +304,8 @@ TEST_F(OptionsPage, PatrolButtonsStoreTheirAreasPeriods)
         {IDC_OPTIONS_PATROL_HOME, "StartPage", "RealtimeStartPage", IDS_PATROL_BROWSER_PAGES},
         {IDC_OPTIONS_PATROL_HOSTS, "HostFile", "RealtimeSysFiles", IDS_PATROL_HOSTS_FILE},
     };
+    for (const auto &area : areas)
+        EXPECT_EQ(IDB_PATROL_OFF, ButtonImage(GetDlgItem(page, area.button))) << area.period;
     int minutes = 11;
     for (const auto &area : areas) {
         SCOPED_TRACE(area.period);
@@ -319,9 +326,35 @@ TEST_F(OptionsPage, PatrolButtonsStoreTheirAreasPeriods)
         if (area.realtime != nullptr) {
             EXPECT_EQ("0", StoredOption(area.realtime));
         }
+        EXPECT_EQ(IDB_PATROL_ON, ButtonImage(GetDlgItem(page, area.button)));
         ++minutes;
     }
-    EXPECT_EQ(11, Option(OPT_WinInit));
+    // Real time shows its own look; a period of 0 the "off" one.
+    RunDialog({Do([](HWND dialog) {
+                   SetDlgItemTextA(dialog, IDC_PATROL_FIELD, "0");
+                   CheckDlgButton(dialog, IDC_PATROL_REALTIME, BST_CHECKED);
+               }),
+               Press(IDOK)},
+              [&] {
+                  Click(page, IDC_OPTIONS_PATROL_HOME);
+                  return 0;
+              });
+    EXPECT_EQ("1", StoredOption("RealtimeStartPage"));
+    EXPECT_EQ(IDB_PATROL_REALTIME, ButtonImage(GetDlgItem(page, IDC_OPTIONS_PATROL_HOME)));
+    RunDialog({Do([](HWND dialog) { SetDlgItemTextA(dialog, IDC_PATROL_FIELD, "0"); }),
+               Press(IDOK)},
+              [&] {
+                  Click(page, IDC_OPTIONS_PATROL_RESTART);
+                  return 0;
+              });
+    EXPECT_EQ(IDB_PATROL_OFF, ButtonImage(GetDlgItem(page, IDC_OPTIONS_PATROL_RESTART)));
+    RunDialog({Do([](HWND dialog) { SetDlgItemTextA(dialog, IDC_PATROL_FIELD, "12"); }),
+               Press(IDOK)},
+              [&] {
+                  Click(page, IDC_OPTIONS_PATROL_HOME);
+                  return 0;
+              });
+    EXPECT_EQ(0, Option(OPT_WinInit));
     EXPECT_EQ(12, Option(OPT_StartPage));
     EXPECT_EQ(13, Option(OPT_HostFile));
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
+#include "explorer_art.h"
 #include "ids.h"
 #include "options.h"
 #include "platform.h"
@@ -243,6 +244,213 @@ TEST_F(Sheet, CannotBeMadeSmallerThanItsFirstSize)
                                  }});
     EXPECT_EQ(first.right - first.left, shrunk.right);
     EXPECT_EQ(first.bottom - first.top, shrunk.bottom);
+}
+
+TEST(PatrolLook, RealTimeFirstThenOnWhileThePeriodRuns)
+{
+    EXPECT_EQ(IDB_PATROL_OFF, PatrolLook(0, false));
+    EXPECT_EQ(IDB_PATROL_ON, PatrolLook(1, false));
+    EXPECT_EQ(IDB_PATROL_ON, PatrolLook(30, false));
+    EXPECT_EQ(IDB_PATROL_REALTIME, PatrolLook(0, true));
+    EXPECT_EQ(IDB_PATROL_REALTIME, PatrolLook(12, true));
+}
+
+TEST_F(Sheet, PageFillsTheTabFrameAfterAResize)
+{
+    RECT display{}, page{}, tab{}, client{}, status{};
+    Open(IDM_PAGE_STARTUP, {[&](HWND sheet) {
+        RECT window;
+        GetWindowRect(sheet, &window);
+        SetWindowPos(sheet, nullptr, 0, 0, window.right - window.left + 130,
+                     window.bottom - window.top + 90, SWP_NOMOVE | SWP_NOZORDER);
+        auto in = [sheet](HWND child) {
+            RECT rect;
+            GetWindowRect(child, &rect);
+            MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&rect), 2);
+            return rect;
+        };
+        HWND control = PropSheet_GetTabControl(sheet);
+        tab = in(control);
+        display = tab;
+        TabCtrl_AdjustRect(control, FALSE, &display);
+        page = in(Explorer().activePage);
+        status = in(GetDlgItem(sheet, IDC_SHEET_STATUS));
+        GetClientRect(sheet, &client);
+        return true;
+    }});
+    EXPECT_EQ(display.left, page.left);
+    EXPECT_EQ(display.top, page.top);
+    EXPECT_EQ(display.right, page.right);
+    EXPECT_EQ(display.bottom, page.bottom);
+    // The tab's frame keeps the same margin left and right and ends above the status bar.
+    EXPECT_EQ(tab.left, client.right - tab.right);
+    EXPECT_LT(tab.bottom, status.top);
+    EXPECT_GT(tab.bottom, status.top - 20);
+}
+
+// ---------------------------------------------------------------- button images
+
+// The pixels of a bitmap resource, or of a button as it draws itself, in a 32-bit DIB.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        previous_ = SelectObject(dc_, bitmap_);
+    }
+    ~Canvas()
+    {
+        SelectObject(dc_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    COLORREF At(int x, int y) const
+    {
+        const DWORD pixel = static_cast<const DWORD *>(bits_)[y * width_ + x];
+        return RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+    }
+
+private:
+    int width_, height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+    void *bits_ = nullptr;
+};
+
+constexpr int kArtSize = 20;
+constexpr COLORREF kArtFace = RGB(0xf0, 0xf0, 0xf0);
+
+// How many of the picture's own pixels (not its face colour) the button shows where it centres
+// the picture, and how many the picture has.
+struct Match {
+    int same = 0;
+    int total = 0;
+};
+Match Compare(HWND button, int image)
+{
+    RECT client;
+    GetClientRect(button, &client);
+    Canvas drawn(client.right, client.bottom);
+    SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn.dc()), PRF_CLIENT);
+    Canvas art(kArtSize, kArtSize);
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image), IMAGE_BITMAP, 0, 0, 0));
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(source, bitmap);
+    BitBlt(art.dc(), 0, 0, kArtSize, kArtSize, source, 0, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+    DeleteObject(bitmap);
+    const int left = (client.right - kArtSize) / 2;
+    const int top = (client.bottom - kArtSize) / 2;
+    Match match;
+    for (int y = 0; y < kArtSize; ++y)
+        for (int x = 0; x < kArtSize; ++x) {
+            if (art.At(x, y) == kArtFace)
+                continue;
+            ++match.total;
+            if (drawn.At(left + x, top + y) == art.At(x, y))
+                ++match.same;
+        }
+    return match;
+}
+
+TEST_F(Sheet, HelpAndPatrolButtonsDrawTheirImagesWhileThePageIsActive)
+{
+    TheSettings().option[OPT_Start] = 0;
+    TheSettings().option[OPT_RealtimeStartup] = 0;
+    Match normal, hover, pressed, patrolOff;
+    int helpImage = 0, patrolImage = 0, afterHelp = -1, afterPatrol = -1;
+    LONG afterType = -1;
+    std::string helpText;
+    HWND help = nullptr, patrol = nullptr;
+    Open(IDM_PAGE_STARTUP,
+         {[&](HWND) {
+              HWND page = Explorer().activePage;
+              help = GetDlgItem(page, IDC_PAGE_HELP);
+              patrol = GetDlgItem(page, IDC_PAGE_PATROL);
+              helpImage = ButtonImage(help);
+              patrolImage = ButtonImage(patrol);
+              char text[128] = "";
+              GetWindowTextA(help, text, sizeof text);
+              helpText = text;
+              normal = Compare(help, IDB_HELP_NORMAL);
+              patrolOff = Compare(patrol, IDB_PATROL_OFF);
+              SendMessageA(help, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+              hover = Compare(help, IDB_HELP_HOVER);
+              SendMessageA(help, WM_MOUSELEAVE, 0, 0);
+              SendMessageA(help, BM_SETSTATE, TRUE, 0);
+              pressed = Compare(help, IDB_HELP_PRESSED);
+              SendMessageA(help, BM_SETSTATE, FALSE, 0);
+              return true;
+          },
+          [](HWND sheet) {
+              PropSheet_SetCurSel(sheet, nullptr, 1);
+              return true;
+          },
+          [&](HWND) {
+              afterHelp = ButtonImage(help);
+              afterPatrol = ButtonImage(patrol);
+              afterType = GetWindowLongA(help, GWL_STYLE) & BS_TYPEMASK;
+              return true;
+          }});
+    EXPECT_EQ(IDB_HELP_NORMAL, helpImage);
+    EXPECT_EQ(IDB_PATROL_OFF, patrolImage);
+    EXPECT_FALSE(helpText.empty()) << "a screen reader needs the button's text";
+    const Match matches[] = {normal, hover, pressed, patrolOff};
+    for (const Match &match : matches) {
+        SCOPED_TRACE(&match - matches);
+        EXPECT_GT(match.total, 100);
+        EXPECT_EQ(match.total, match.same);
+    }
+    // The page given up has plain buttons again.
+    EXPECT_EQ(0, afterHelp);
+    EXPECT_EQ(0, afterPatrol);
+    EXPECT_EQ(BS_PUSHBUTTON, afterType);
+}
+
+TEST_F(Sheet, PatrolLookFollowsTheAreasOptionsOnEveryActivation)
+{
+    const struct {
+        int period;
+        int realtime;
+        int look;
+    } cases[] = {{0, 0, IDB_PATROL_OFF}, {7, 0, IDB_PATROL_ON}, {0, 1, IDB_PATROL_REALTIME},
+                 {7, 1, IDB_PATROL_REALTIME}, {0, 0, IDB_PATROL_OFF}};
+    std::vector<int> looks;
+    std::vector<Match> drawn;
+    std::vector<dialog_driver::Step> steps;
+    for (const auto &each : cases) {
+        steps.push_back([each](HWND sheet) {
+            TheSettings().option[OPT_Start] = each.period;
+            TheSettings().option[OPT_RealtimeStartup] = each.realtime;
+            PropSheet_SetCurSel(sheet, nullptr, 1);
+            PropSheet_SetCurSel(sheet, nullptr, 0);
+            return true;
+        });
+        steps.push_back([&looks, &drawn, each](HWND) {
+            HWND patrol = GetDlgItem(Explorer().activePage, IDC_PAGE_PATROL);
+            looks.push_back(ButtonImage(patrol));
+            drawn.push_back(Compare(patrol, each.look));
+            return true;
+        });
+    }
+    Open(IDM_PAGE_STARTUP, steps);
+    ASSERT_EQ(5u, looks.size());
+    for (size_t i = 0; i < looks.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(cases[i].look, looks[i]);
+        EXPECT_EQ(drawn[i].total, drawn[i].same);
+    }
 }
 
 }  // namespace

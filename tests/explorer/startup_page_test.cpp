@@ -9,6 +9,8 @@
 
 #include "dialog_driver.h"
 #include "entries.h"
+#include "explorer_art.h"
+#include "explorer_dialogs.h"
 #include "ids.h"
 #include "keys.h"
 #include "list_page.h"
@@ -110,6 +112,16 @@ int AnswerYes(const char *text, const char *, UINT)
 {
     g_asked = text;
     return IDYES;
+}
+
+std::string GetOptionText(const char *name)
+{
+    char text[32] = "";
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Options", name,
+                     RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "";
+    return text;
 }
 
 class StartupPage : public ::testing::Test {
@@ -240,6 +252,144 @@ TEST_F(StartupPage, ButtonsWithoutASelectionSayNothingWasChosen)
     }});
     EXPECT_EQ("Please select an item in the list first.", g_asked);
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, "Alpha"));
+}
+
+}  // namespace
+
+namespace {
+
+RECT RectIn(HWND parent, HWND child)
+{
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
+// The height a static text needs to show all of its text at its own width and font.
+int NeededHeight(HWND text)
+{
+    char buffer[1024] = "";
+    GetWindowTextA(text, buffer, sizeof buffer);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)));
+    RECT client{};
+    GetClientRect(text, &client);
+    RECT all{0, 0, client.right, 0};
+    DrawTextA(dc, buffer, -1, &all, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return all.bottom;
+}
+
+int LineHeight(HWND text)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)));
+    RECT one{0, 0, 10000, 0};
+    DrawTextA(dc, "Xg", -1, &one, DT_CALCRECT);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return one.bottom;
+}
+
+TEST_F(StartupPage, IntroTextsFitLeftOfTheCornerButtonsAndAboveTheList)
+{
+    RECT intro{}, hint{}, list{}, help{}, helpLabel{}, patrol{};
+    int introNeeds = 0, hintNeeds = 0, line = 0;
+    Run({[&](HWND) {
+        HWND page = Explorer().activePage;
+        intro = RectIn(page, GetDlgItem(page, IDC_PAGE_INTRO));
+        hint = RectIn(page, GetDlgItem(page, IDC_PAGE_HINT));
+        list = RectIn(page, GetDlgItem(page, IDC_PAGE_LIST));
+        help = RectIn(page, GetDlgItem(page, IDC_PAGE_HELP));
+        helpLabel = RectIn(page, GetDlgItem(page, IDC_PAGE_HELP_LABEL));
+        patrol = RectIn(page, GetDlgItem(page, IDC_PAGE_PATROL));
+        introNeeds = NeededHeight(GetDlgItem(page, IDC_PAGE_INTRO));
+        hintNeeds = NeededHeight(GetDlgItem(page, IDC_PAGE_HINT));
+        line = LineHeight(GetDlgItem(page, IDC_PAGE_HINT));
+        return true;
+    }});
+    ASSERT_GT(line, 0);
+    // The hint is long enough to wrap beside the corner buttons at the sheet's first size.
+    EXPECT_GE(hintNeeds, 2 * line);
+    EXPECT_GE(intro.bottom - intro.top, introNeeds);
+    EXPECT_GE(hint.bottom - hint.top, hintNeeds);
+    EXPECT_LE(intro.bottom, hint.top);
+    EXPECT_LE(hint.bottom, list.top);
+    for (const RECT &text : {intro, hint}) {
+        EXPECT_LT(text.right, help.left);
+        EXPECT_LT(text.right, helpLabel.left);
+        EXPECT_LT(text.right, patrol.left);
+    }
+    EXPECT_LE(help.bottom, list.top);
+    EXPECT_LE(helpLabel.bottom, list.top);
+}
+// The patrol-time dialog, once it is the open dialog; false until then.
+bool IsPatrolDialog(HWND dialog) { return GetDlgItem(dialog, IDC_PATROL_FIELD) != nullptr; }
+
+TEST_F(StartupPage, PatrolButtonSetsTheStartupPeriodAndShowsItsLook)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Options", "Start",
+                    REG_SZ, "0", 2);
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Options",
+                    "RealtimeStartup", REG_SZ, "0", 2);
+    LoadOptions();
+    auto patrol = [] { return GetDlgItem(Explorer().activePage, IDC_PAGE_PATROL); };
+    auto answer = [](const char *minutes, bool realtime, int button) {
+        return [=](HWND dialog) {
+            if (!IsPatrolDialog(dialog))
+                return false;
+            SetDlgItemTextA(dialog, IDC_PATROL_FIELD, minutes);
+            CheckDlgButton(dialog, IDC_PATROL_REALTIME, realtime ? BST_CHECKED : BST_UNCHECKED);
+            dialog_driver::Click(dialog, button);
+            return true;
+        };
+    };
+    auto open = [&](HWND) {
+        PostMessageA(Explorer().activePage, WM_COMMAND, MAKEWPARAM(IDC_PAGE_PATROL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(patrol()));
+        return true;
+    };
+    // Each look is read once the dialog is gone and the sheet is the open dialog again.
+    auto back = [](HWND dialog) { return !IsPatrolDialog(dialog); };
+    std::string title;
+    std::vector<int> looks;
+    std::vector<std::string> periods, realtimes, updates;
+    auto note = [&](HWND dialog) {
+        if (!back(dialog))
+            return false;
+        looks.push_back(ButtonImage(patrol()));
+        periods.push_back(GetOptionText("Start"));
+        realtimes.push_back(GetOptionText("RealtimeStartup"));
+        updates.push_back(GetOptionText("Update"));
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Options", "Update");
+        return true;
+    };
+    Run({[&](HWND) {
+             looks.push_back(ButtonImage(patrol()));
+             return true;
+         },
+         open,
+         [&](HWND dialog) {
+             if (!IsPatrolDialog(dialog))
+                 return false;
+             title = dialog_driver::WindowText(dialog);
+             return answer("9", false, IDOK)(dialog);
+         },
+         note, open, answer("25", true, IDCANCEL), note, open, answer("0", true, IDOK), note,
+         open, answer("0", false, IDOK), note});
+    EXPECT_EQ("Patrol Time for Startup Programs", title);
+    EXPECT_EQ((std::vector<int>{IDB_PATROL_OFF, IDB_PATROL_ON, IDB_PATROL_ON, IDB_PATROL_REALTIME,
+                                IDB_PATROL_OFF}),
+              looks);
+    // A cancelled dialog changes nothing and raises nothing.
+    EXPECT_EQ((std::vector<std::string>{"9", "9", "0", "0"}), periods);
+    EXPECT_EQ((std::vector<std::string>{"0", "0", "1", "0"}), realtimes);
+    EXPECT_EQ((std::vector<std::string>{"1", "", "1", "1"}), updates);
+    EXPECT_EQ(0, Option(OPT_Start));
 }
 
 }  // namespace
