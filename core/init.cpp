@@ -25,12 +25,24 @@ namespace {
 constexpr char kMachineRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kAutoUpdate[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
-constexpr char kInfoVerbKey[] = "exefile\\shell\\SentroviaInfo";
 constexpr char kInfoVerbCommand[] = "exefile\\shell\\SentroviaInfo\\command";
 // The product key's subkeys made at the first run.
 const char *const kFirstRunKeys[] = {"Nuts", "Cookies", "Options", "Run", "IEHelpers", "HostFile",
                                      "Tasks"};
 const char *const kBaselineKeys[] = {"Run", "IEHelpers", "Tasks"};
+// The highest string id an override can stand for.
+constexpr unsigned kLastOverrideId = 1165;
+// Every window that keeps its place: alerts, system-file alert, cookies, the protection warning,
+// the file-type dialog, the information dialog and the sheet.
+const char *const kGeometryValues[] = {
+    "xPosAlert",       "yPosAlert",       "dxAlert",          "dyAlert",
+    "xPosSysFiles",    "yPosSysFiles",    "dxSysFiles",       "dySysFiles",
+    "xCookie",         "yCookie",         "dxCookie",         "dyCookie",
+    "xDefaultWarning", "yDefaultWarning", "dxDefaultWarning", "dyDefaultWarning",
+    "xPosAddFileType", "yPosAddFileType", "dxPosAddFileType", "dyPosAddFileType",
+    "xInfo",           "yInfo",           "dxInfo",           "dyInfo",
+    "xPos",            "yPos",            "dxPos",            "dyPos",
+};
 
 DWORD g_startTick = 0;
 
@@ -243,4 +255,19 @@ int RemoveOwnStartups(bool remove)
             RemoveStartupEntry("Sentrovia Explorer", entry.path, entry.detail, entry.kind);
     }
     return found;
+}
+
+void ResetSupportSettings()
+{
+    RegKey overrides;
+    if (overrides.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_SET_VALUE))
+        for (unsigned id = 0; id <= kLastOverrideId; ++id) {
+            char name[24];
+            FormatBounded(name, sizeof name, "LString%u", id);
+            RegDeleteValueA(overrides.get(), name);
+        }
+    RegKey product;
+    if (product.Open(HKEY_CURRENT_USER, kProductKey, KEY_SET_VALUE))
+        for (const char *name : kGeometryValues)
+            RegDeleteValueA(product.get(), name);
 }

@@ -22,4 +22,10 @@ int SetAutoStart(bool on);
 // Explorer's entries are removed as well.
 int RemoveOwnStartups(bool remove);
 
+// Deletes the machine's text overrides (LString0 to LString1165) and every saved window position
+// and size of the product key, so texts and windows come back as the program ships them.
+void ResetSupportSettings();
+
 constexpr char kSettingsVersion[] = "15.9.2008.0";
+// The program-information verb of program files (HKEY_CLASSES_ROOT).
+constexpr char kInfoVerbKey[] = "exefile\\shell\\SentroviaInfo";

@@ -1,6 +1,7 @@
 // The one-shot switches: settings the Monitor can't write itself without elevation.
 #include "oneshots.h"
 
+#include "init.h"
 #include "keys.h"
 #include "registry.h"
 #include "strings.h"
@@ -29,10 +30,28 @@ void CopyUrlPrefix()
     WriteRegString(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, nullptr, prefix);
 }
 
+// The English table is never overridden, so there is nothing of the support files to undo.
+constexpr int kEnglish = 9;
+
 }  // namespace
+
+void RestoreShippedSettings()
+{
+    if (LanguageId() != kEnglish)
+        ResetSupportSettings();
+    // Restoring every delayed program waits for the delayed-start area.
+    // Only a verb key that names its menu text is ours to remove.
+    char text[256];
+    if (ReadRegString(HKEY_CLASSES_ROOT, kInfoVerbKey, nullptr, text, sizeof text) > 0)
+        DeleteRegTree(HKEY_CLASSES_ROOT, kInfoVerbKey);
+}
 
 bool RunOneShots(const Switches &switches)
 {
+    if (switches.restore) {
+        RestoreShippedSettings();
+        return true;
+    }
     if (switches.auOption) {
         CopyAutoUpdateOption();
         return true;

@@ -122,4 +122,38 @@ TEST_F(Settings, AutostartOffRemovesEveryEntryOfTheMonitor)
     EXPECT_EQ("1", Approval(Autostart()));
 }
 
+TEST_F(Settings, ResetSupportSettingsClearsOverridesAndWindowPlacesOnly)
+{
+    for (const char *name : {"LString0", "LString833", "LString1165", "LString1166"})
+        WriteRegString(HKEY_LOCAL_MACHINE, kProductKey, name, "override");
+    const char *const places[] = {"xPos",  "dyPos",          "xPosAlert",        "dySysFiles",
+                                  "xInfo", "yDefaultWarning", "dxPosAddFileType", "dyCookie"};
+    for (const char *name : places)
+        WriteRegString(HKEY_CURRENT_USER, kProductKey, name, "120");
+    // Neighbours that are not places or overrides.
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, "LString5", "user's own");
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", kSettingsVersion);
+    WriteRegString(HKEY_LOCAL_MACHINE, kProductKey, "xPos", "machine");
+    WriteRegString(HKEY_CURRENT_USER, kOptionsKey, "StartTab", "6039");
+
+    ResetSupportSettings();
+
+    for (const char *name : {"LString0", "LString833", "LString1165"})
+        EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kProductKey, name)) << name;
+    EXPECT_EQ("override", ReadStringValue(HKEY_LOCAL_MACHINE, kProductKey, "LString1166"));
+    for (const char *name : places)
+        EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kProductKey, name)) << name;
+    EXPECT_EQ("user's own", Product("LString5"));
+    EXPECT_EQ(kSettingsVersion, Product("Version"));
+    EXPECT_EQ("machine", ReadStringValue(HKEY_LOCAL_MACHINE, kProductKey, "xPos"));
+    EXPECT_EQ("6039", ReadStringValue(HKEY_CURRENT_USER, kOptionsKey, "StartTab"));
+}
+
+TEST_F(Settings, ResetSupportSettingsWithoutAProductKeyCreatesNothing)
+{
+    ResetSupportSettings();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
 } // namespace
