@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "handle.h"
 #include "paths.h"
 #include "platform.h"
 #include "registry.h"
@@ -127,4 +128,32 @@ int FolderOf(const char *path, char *out, size_t capacity)
     if (ExistsIn(SystemFolder, path, full, sizeof full))
         return SystemFolder(out, capacity);
     return 0;
+}
+
+int DeleteOnRestart(const char *path)
+{
+    if (path == nullptr || path[0] == '\0')
+        return 0;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (PlatformId() == VER_PLATFORM_WIN32_NT)
+        return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+    // Windows 95/98/Me run wininit.ini's commands at start; it takes short names only.
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath)
+        CopyBounded(shortPath, path);
+    char folder[MAX_PATH];
+    char file[MAX_PATH + 16];
+    WindowsFolder(folder, sizeof folder);
+    if (!FormatBounded(file, sizeof file, "%s\\wininit.ini", folder))
+        return 0;
+    char line[MAX_PATH + 8];
+    FormatBounded(line, sizeof line, "NUL=%s\r\n", shortPath);
+    Handle handle(CreateFileA(file, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
+        return 0;
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(strlen(line));
+    return WriteFile(handle.get(), line, size, &written, nullptr) && written == size ? 1 : 0;
 }

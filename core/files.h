@@ -19,3 +19,8 @@ int FindFile(char *name, size_t capacity);
 int FolderOf(const char *path, char *out, size_t capacity);
 // True when the path names an existing file (not a folder).
 bool FileExists(const char *path);
+
+// Schedules a file for deletion at the next restart (its attributes made normal first): on the
+// NT family through the system's delayed move, else as a "NUL=" line in wininit.ini. 1 when
+// scheduled.
+int DeleteOnRestart(const char *path);

@@ -8,6 +8,7 @@
 
 #include "bounded.h"
 #include "entries.h"
+#include "handle.h"
 #include "keys.h"
 #include "options.h"
 #include "platform.h"
@@ -27,23 +28,6 @@ constexpr DWORD kUploadTimeout = 3000;
 constexpr size_t kServerWidth = 511;
 constexpr size_t kInstallationCodeWidth = 31;
 constexpr DWORD kAnswerLimit = 32;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 class InternetHandle {
 public:
@@ -225,7 +209,7 @@ int WriteHistoryRecord(const char *title, const char *path, const char *detail, 
     if (!HistoryFilePath(file, sizeof file))
         return 0;
     {
-        FileHandle history(OpenForAppend(file));
+        Handle history(OpenForAppend(file));
         if (!history)
             return 0;
         // One write per record: the other program's records never land inside this one.
@@ -278,7 +262,7 @@ int LoadHistory()
     DWORD total = 0;
     {
         // Writers share reading, and the reader shares writing: loading never costs a record.
-        FileHandle history(CreateFileA(file, GENERIC_READ,
+        Handle history(CreateFileA(file, GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!history)

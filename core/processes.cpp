@@ -9,6 +9,7 @@
 #include "bounded.h"
 #include "entries.h"
 #include "files.h"
+#include "handle.h"
 #include "history.h"
 #include "messages.h"
 #include "platform.h"
@@ -44,23 +45,6 @@ public:
 
 private:
     HMODULE module_;
-};
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle()
-    {
-        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
 };
 
 // The NT family through the process-status library. A 64-bit process never hosts 16-bit tasks
@@ -161,21 +145,13 @@ int MatchProgram(DWORD processId, WORD, const char *moduleName, void *context)
     return 1;
 }
 
-// String 707 with the program's name put in by hand: an override's other "%" stays text.
+// String 707 with the program's name in it.
 int AskToStop(const char *name)
 {
     char message[1024];
     LoadText(IDS_STOP_RUNNING_PROGRAM, message);
     char text[1536];
-    char *mark = strstr(message, "%s");
-    if (mark == nullptr) {
-        CopyBounded(text, message);
-    } else {
-        *mark = '\0';
-        CopyBounded(text, message);
-        AppendBounded(text, name);
-        AppendBounded(text, mark + 2);
-    }
+    InsertAtMark(message, name, text, sizeof text);
     char caption[64];
     ProgramCaption(caption, sizeof caption);
     // The core knows no main window of either program.

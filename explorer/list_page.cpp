@@ -22,6 +22,7 @@
 #include "options.h"
 #include "platform.h"
 #include "sheet.h"
+#include "text.h"
 #include "texts.h"
 
 namespace {
@@ -729,7 +730,7 @@ bool ProgramCommand(int id, int entry)
     }
     case IDM_PAGE_DELETE_ON_REBOOT:
         if (ShowPageMessage(IDS_DELETE_ON_REBOOT, MB_YESNO | MB_ICONSTOP) == IDYES)
-            MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            DeleteOnRestart(path);
         return true;
     default:
         return false;
@@ -741,8 +742,8 @@ int ShowPageMessage(UINT id, UINT type, const char *insert)
     char format[2048];
     char text[2048];
     LoadText(id, format);
-    if (insert != nullptr && strstr(format, "%s") != nullptr)
-        FormatBounded(text, sizeof text, format, insert);
+    if (insert != nullptr)
+        InsertAtMark(format, insert, text, sizeof text);
     else
         CopyBounded(text, format);
     return ShowMessage(Explorer().mainWindow, text, Explorer().caption, type | MB_TOPMOST);

@@ -14,6 +14,7 @@
 #include "platform.h"
 #include "registry.h"
 #include "strings.h"
+#include "text.h"
 #include "texts.h"
 #include "version.h"
 
@@ -268,19 +269,9 @@ int NewProgramMessage(int kindCode, char *out, size_t capacity)
 {
     char text[kTextLength];
     LoadText(IDS_NEW_STARTUP_PROGRAM, text);
-    char *mark = strstr(text, "%s");
-    if (mark == nullptr) {
-        CopyBounded(out, capacity, text);
-        return 0;
-    }
-    // Put in by hand: any other "%" of an override must not be read as a format.
     char sentence[kTextLength];
     LoadText(LocationSentenceId(kindCode), sentence);
-    *mark = '\0';
-    CopyBounded(out, capacity, text);
-    AppendBounded(out, capacity, sentence);
-    AppendBounded(out, capacity, mark + 2);
-    return 1;
+    return InsertAtMark(text, sentence, out, capacity);
 }
 
 int NewProgramName(int kindCode, const char *productName, char *out, size_t capacity)

@@ -234,3 +234,20 @@ int CommasToSpaces(const char *text, char *out, size_t capacity)
     }
     return writer.fitted;
 }
+
+int InsertAtMark(const char *text, const char *insert, char *out, size_t capacity)
+{
+    if (text == nullptr)
+        text = "";
+    const char *mark = strstr(text, "%s");
+    if (mark == nullptr) {
+        CopyBounded(out, capacity, text);
+        return 0;
+    }
+    // Each piece is cut at capacity rather than dropped: a long name still shows its start.
+    const size_t head = static_cast<size_t>(mark - text);
+    CopyBounded(out, head + 1 < capacity ? head + 1 : capacity, text);
+    AppendBounded(out, capacity, insert != nullptr ? insert : "");
+    AppendBounded(out, capacity, mark + 2);
+    return 1;
+}

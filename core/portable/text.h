@@ -53,3 +53,7 @@ int DoubleBackslashes(const char *text, char *out, size_t capacity);
 
 // Copy with every comma replaced by a space (comma-separated report columns).
 int CommasToSpaces(const char *text, char *out, size_t capacity);
+
+// A string-table text with insert in place of its first "%s", put in by hand so that any other
+// "%" of a translated text stays text. 1 when the text had the mark (0: copied as it stands).
+int InsertAtMark(const char *text, const char *insert, char *out, size_t capacity);

@@ -343,4 +343,36 @@ TEST(TextCopies, NullSourceGivesEmptyText)
     EXPECT_STREQ("", d.text);
 }
 
+TEST(InsertAtMark, PutsTheTextInPlaceOfTheFirstMarkOnly)
+{
+    struct Case { const char *text; const char *insert; int marked; const char *expected; };
+    const Case cases[] = {
+        {"\n%s is running.", "Agent", 1, "\nAgent is running."},
+        {"%s and %s", "one", 1, "one and %s"},
+        // A translated text's other "%" stays text, and so does one in the insert.
+        {"100%d of %s", "50%n", 1, "100%d of 50%n"},
+        {"no mark here", "Agent", 0, "no mark here"},
+        {"%s", nullptr, 1, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        Guarded<> out;
+        EXPECT_EQ(c.marked, InsertAtMark(c.text, c.insert, out.text, 64));
+        EXPECT_STREQ(c.expected, out.text);
+        EXPECT_TRUE(out.UntouchedFrom(64));
+    }
+}
+
+TEST(InsertAtMark, CutsEachPieceAtTheCapacity)
+{
+    Guarded<> out;
+    EXPECT_EQ(1, InsertAtMark("Stop %s now?", "A-very-long-program-name", out.text, 12));
+    EXPECT_STREQ("Stop A-very", out.text);
+    EXPECT_TRUE(out.UntouchedFrom(12));
+    Guarded<> head;
+    EXPECT_EQ(1, InsertAtMark("A long opening sentence %s", "x", head.text, 8));
+    EXPECT_STREQ("A long ", head.text);
+    EXPECT_TRUE(head.UntouchedFrom(8));
+}
+
 } // namespace

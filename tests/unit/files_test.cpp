@@ -129,4 +129,23 @@ TEST_F(Files, FolderOfCutsAtTheLastBackslash)
     }
 }
 
+TEST_F(Files, DeleteOnRestartOnWindows98WritesAShortNameLineToWininit)
+{
+    override_.platformId = VER_PLATFORM_WIN32_WINDOWS;
+    const std::string file = scratch_.Write("Long Folder Name\\old program.exe", "x");
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    scratch_.Write("win\\wininit.ini", "[rename]\r\n");
+    EXPECT_EQ(1, DeleteOnRestart(file.c_str()));
+    // Read-only and hidden are gone (Wine reports a normal file as archived).
+    EXPECT_EQ(0u, GetFileAttributesA(file.c_str()) &
+                      (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    char shortPath[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(file.c_str(), shortPath, sizeof shortPath), 0u);
+    // Appended to what the file held, the file itself left for the restart.
+    EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortPath) + "\r\n",
+              ReadWholeFile(windows_ + "\\wininit.ini"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str()));
+    EXPECT_EQ(0, DeleteOnRestart(""));
+}
+
 } // namespace
