@@ -16,6 +16,7 @@
 #include "list_page.h"
 #include "messages.h"
 #include "options.h"
+#include "registry.h"
 #include "regsandbox.h"
 #include "sheet.h"
 #include "startup.h"
@@ -240,6 +241,83 @@ TEST_F(StartupPage, DisableEnableRemoveRoundTrip)
     EXPECT_TRUE(disabledShown);
     EXPECT_TRUE(enableShown);
     EXPECT_NE(std::string::npos, g_asked.find("C:\\nowhere\\Beta.exe")) << g_asked;
+}
+
+struct ButtonState {
+    bool enableShown, disableShown, disableEnabled, removeEnabled;
+    std::string removeText;
+    bool operator==(const ButtonState &) const = default;
+};
+
+void PrintTo(const ButtonState &b, std::ostream *out)
+{
+    *out << "{enable " << b.enableShown << ", disable " << b.disableShown << "/"
+         << b.disableEnabled << ", remove " << b.removeEnabled << " \"" << b.removeText << "\"}";
+}
+
+ButtonState Buttons()
+{
+    HWND page = Explorer().activePage;
+    char remove[64] = "";
+    GetDlgItemTextA(page, IDC_PAGE_REMOVE, remove, sizeof remove);
+    return {IsWindowVisible(GetDlgItem(page, IDC_PAGE_ENABLE)) != FALSE,
+            IsWindowVisible(GetDlgItem(page, IDC_PAGE_DISABLE)) != FALSE,
+            IsWindowEnabled(GetDlgItem(page, IDC_PAGE_DISABLE)) != FALSE,
+            IsWindowEnabled(GetDlgItem(page, IDC_PAGE_REMOVE)) != FALSE, remove};
+}
+
+TEST_F(StartupPage, ButtonsFollowTheSelectionAndTheLocation)
+{
+    // The Winlogon and Notify locations are listed in advanced mode.
+    WriteRegString(HKEY_LOCAL_MACHINE, kWinlogonKey, "UserInit",
+                   "C:\\Windows\\system32\\userinit.exe,");
+    WriteRegString(HKEY_LOCAL_MACHINE, (std::string(kNotifyKey) + "\\Agent").c_str(), "DllName",
+                   "C:\\nowhere\\agent.dll");
+    SetOption("ShowAllStartup", 1);
+    LoadOptions();
+    std::vector<ButtonState> seen;
+    auto look = [&seen](const char *title) {
+        return [&seen, title](HWND) {
+            if (title == nullptr) {
+                ListView_SetItemState(PageList(), -1, 0, LVIS_SELECTED);
+            } else if (!Select(title)) {
+                ADD_FAILURE() << title << " is not listed";
+            }
+            seen.push_back(Buttons());
+            return true;
+        };
+    };
+    Run({look(nullptr), look("Alpha"), look("Winlogon Userinit"), look("Agent")});
+    ASSERT_EQ(4u, seen.size());
+    // Nothing chosen: neither Enable nor Disable.
+    EXPECT_FALSE(seen[0].enableShown);
+    EXPECT_FALSE(seen[0].disableShown);
+    EXPECT_EQ((ButtonState{false, true, true, true, "&Remove"}), seen[1]);
+    // Userinit is reset, not removed, and can't be disabled.
+    EXPECT_EQ((ButtonState{false, true, false, true, "&Reset"}), seen[2]);
+    // A Notify entry can be disabled but not removed.
+    EXPECT_EQ((ButtonState{false, true, true, false, "&Remove"}), seen[3]);
+}
+
+TEST_F(StartupPage, AnEntryThatVanishedAfterTheFillIsActedOnAloneAndTheListRefilled)
+{
+    std::vector<std::string> titles, types;
+    Run({[](HWND) { return Select("Gamma"); },
+         [&](HWND) {
+             // Another program takes the value out while the page still lists it: disabling
+             // keeps the command as listed, so Enable can still bring it back.
+             RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Gamma");
+             Press(IDC_PAGE_DISABLE);
+             titles = Column(PageList(), 0);
+             types = Column(PageList(), 3);
+             return true;
+         }});
+    ASSERT_EQ(std::vector<std::string>({"Alpha", "Beta", "Gamma"}), titles);
+    EXPECT_EQ("   Disabled", types[2]);
+    EXPECT_NE("   Disabled", types[0]);
+    EXPECT_EQ("C:\\nowhere\\Alpha.exe", ReadStringValue(HKEY_CURRENT_USER, kRunKey, "Alpha"));
+    EXPECT_EQ("C:\\nowhere\\Beta.exe", ReadStringValue(HKEY_CURRENT_USER, kRunKey, "Beta"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "Gamma"));
 }
 
 TEST_F(StartupPage, ButtonsWithoutASelectionSayNothingWasChosen)
