@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "placement.h"
 #include "explorer_dialogs.h"
 #include "files.h"
 #include "keys.h"
@@ -246,44 +247,6 @@ struct ProtectionRequest {
     const char *path;
 };
 
-// The stored place, or the centred one when it is missing; a place beyond the virtual screen
-// comes back into it.
-void RestoreWarningPlace(HWND dialog)
-{
-    char x[33];
-    char y[33];
-    if (ReadRegString(HKEY_CURRENT_USER, kProductKey, kWarningX, x, sizeof x) == 0 ||
-        ReadRegString(HKEY_CURRENT_USER, kProductKey, kWarningY, y, sizeof y) == 0) {
-        CentreOnScreen(dialog);
-        return;
-    }
-    int left = atoi(x);
-    int top = atoi(y);
-    if (left > GetSystemMetrics(SM_CXVIRTUALSCREEN))
-        left = GetSystemMetrics(SM_CXSCREEN) / 2;
-    if (top > GetSystemMetrics(SM_CYVIRTUALSCREEN))
-        top = GetSystemMetrics(SM_CYSCREEN) / 2;
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void SaveWarningPlace(HWND dialog)
-{
-    RECT rect;
-    if (!GetWindowRect(dialog, &rect))
-        return;
-    const struct {
-        const char *name;
-        LONG value;
-    } values[] = {{kWarningX, rect.left},
-                  {kWarningY, rect.top},
-                  {kWarningWidth, rect.right - rect.left},
-                  {kWarningHeight, rect.bottom - rect.top}};
-    for (const auto &value : values) {
-        char text[16];
-        FormatBounded(text, sizeof text, "%d", static_cast<int>(value.value));
-        WriteRegString(HKEY_CURRENT_USER, kProductKey, value.name, text);
-    }
-}
 
 BOOL OnProtectionInit(HWND dialog, const ProtectionRequest &request)
 {
@@ -297,7 +260,7 @@ BOOL OnProtectionInit(HWND dialog, const ProtectionRequest &request)
     char line[kTextLength];
     ProtectedEntryLine(request.title, request.path, line, sizeof line);
     SetDlgItemTextA(dialog, IDC_PROTECT_TITLE, line);
-    RestoreWarningPlace(dialog);
+    RestoreAlertPosition(dialog, kWarningX, kWarningY);
     // A question about removing a system setting must not hide behind other windows.
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return TRUE;
@@ -311,14 +274,14 @@ INT_PTR CALLBACK ProtectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            SaveWarningPlace(dialog);
+            SaveAlertPosition(dialog, kWarningX, kWarningY, kWarningWidth, kWarningHeight);
             EndDialog(dialog, IsDlgButtonChecked(dialog, IDC_PROTECT_CONSENT) == BST_CHECKED
                                   ? IDYES
                                   : IDNO);
             return TRUE;
         case IDCANCEL:
             // Escape or the close box: a way out, never a consent.
-            SaveWarningPlace(dialog);
+            SaveAlertPosition(dialog, kWarningX, kWarningY, kWarningWidth, kWarningHeight);
             EndDialog(dialog, IDNO);
             return TRUE;
         default:

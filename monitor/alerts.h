@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "placement.h"
+
 constexpr size_t kAlertText = 260;
 
 // What the verify cycle tells an alert about its item; the four texts are cleared when the
@@ -59,15 +61,3 @@ struct AlertPositionNames {
 extern const AlertPositionNames kItemAlertPosition;
 extern const AlertPositionNames kSystemFilePosition;
 
-struct ScreenSize {
-    int width;
-    int height;
-    int virtualWidth;
-    int virtualHeight;
-};
-// The top left corner for a dialog of the given size from the stored x and y texts (null or
-// empty when missing).
-POINT AlertPlacement(const char *x, const char *y, SIZE dialog, const ScreenSize &screen);
-void RestoreAlertPosition(HWND dialog, const char *xName, const char *yName);
-void SaveAlertPosition(HWND dialog, const char *xName, const char *yName, const char *dxName,
-                       const char *dyName);
