@@ -9,6 +9,7 @@
 #include "entries.h"
 #include "explorer_dialogs.h"
 #include "files.h"
+#include "owned.h"
 #include "help.h"
 #include "history.h"
 #include "historyline.h"
@@ -27,56 +28,10 @@ constexpr UINT kColumnTexts[kColumns] = {IDS_COLUMN_TITLE, IDS_COLUMN_ACTION, ID
 constexpr double kColumnShares[kColumns] = {0.28, 0.22, 0.24, 0.24};
 constexpr size_t kTextLength = 1024;
 
-// Owns the rows' icons; the list shares it (LVS_SHAREIMAGELISTS) and never frees it.
-class ImageListOwner {
-public:
-    ImageListOwner() = default;
-    ~ImageListOwner() { Reset(nullptr); }
-    ImageListOwner(const ImageListOwner &) = delete;
-    ImageListOwner &operator=(const ImageListOwner &) = delete;
-    void Reset(HIMAGELIST list)
-    {
-        if (list_ != nullptr)
-            ImageList_Destroy(list_);
-        list_ = list;
-    }
-    HIMAGELIST get() const { return list_; }
-
-private:
-    HIMAGELIST list_ = nullptr;
-};
-
-class IconOwner {
-public:
-    explicit IconOwner(HICON icon) : icon_(icon) {}
-    ~IconOwner()
-    {
-        if (icon_ != nullptr)
-            DestroyIcon(icon_);
-    }
-    IconOwner(const IconOwner &) = delete;
-    IconOwner &operator=(const IconOwner &) = delete;
-    HICON get() const { return icon_; }
-
-private:
-    HICON icon_;
-};
-
-class MenuOwner {
-public:
-    explicit MenuOwner(HMENU menu) : menu_(menu) {}
-    ~MenuOwner()
-    {
-        if (menu_ != nullptr)
-            DestroyMenu(menu_);
-    }
-    MenuOwner(const MenuOwner &) = delete;
-    MenuOwner &operator=(const MenuOwner &) = delete;
-    HMENU get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
+// The rows' icons: the list shares them (LVS_SHAREIMAGELISTS) and never frees them.
+using ImageListOwner = Owned<HIMAGELIST, ImageList_Destroy>;
+using IconOwner = Owned<HICON, DestroyIcon>;
+using MenuOwner = Owned<HMENU, DestroyMenu>;
 
 // One open viewer; lives on the opener's stack for the dialog's whole life.
 struct ViewerState {

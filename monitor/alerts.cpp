@@ -11,6 +11,7 @@
 #include "keys.h"
 #include "lookup.h"
 #include "monitor.h"
+#include "owned.h"
 #include "platform.h"
 #include "registry.h"
 #include "strings.h"
@@ -40,24 +41,8 @@ void ClearAlertTexts()
     g_context.location[0] = '\0';
 }
 
-// Owns the file's icon shown on the icon button; the button itself never frees it.
-class IconOwner {
-public:
-    IconOwner() = default;
-    ~IconOwner() { Reset(nullptr); }
-    IconOwner(const IconOwner &) = delete;
-    IconOwner &operator=(const IconOwner &) = delete;
-    void Reset(HICON icon)
-    {
-        if (icon_ != nullptr)
-            DestroyIcon(icon_);
-        icon_ = icon;
-    }
-    HICON get() const { return icon_; }
-
-private:
-    HICON icon_ = nullptr;
-};
+// The file's icon shown on the icon button; the button itself never frees it.
+using IconOwner = Owned<HICON, DestroyIcon>;
 
 enum ItemAlertKind { ALERT_NewProgram, ALERT_DelayedProgram };
 
