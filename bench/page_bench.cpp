@@ -135,7 +135,7 @@ int main()
         return 1;
     }
     ListPage page{};
-    page.spec = &kStartupPageSpec;
+    page.traits = &kStartupPageTraits;
     page.window = pageWindow.parent();
     page.list = pageWindow.list();
 

@@ -28,7 +28,7 @@
 namespace {
 
 // Pages whose areas are listed by later work: their frame, texts and an empty list.
-const ListPageSpec kBarePages[] = {
+const ListPageTraits kBarePages[] = {
     {IDM_PAGE_DELAYED_START, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT, nullptr, 0, -1, nullptr,
      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, -1, 0},
     {IDM_PAGE_ACTIVEX, IDS_ACTIVEX_PAGE_INTRO, 0, nullptr, 0, -1, nullptr, nullptr, nullptr,
@@ -164,36 +164,36 @@ void SetColumnWidths(ListPage &page)
     RECT client;
     GetClientRect(page.list, &client);
     const int usable = client.right - GetSystemMetrics(SM_CXVSCROLL);
-    for (int i = 0; i < page.spec->columnCount; ++i)
-        ListView_SetColumnWidth(page.list, i, usable * page.spec->columns[i].permille / 1000);
+    for (int i = 0; i < page.traits->columnCount; ++i)
+        ListView_SetColumnWidth(page.list, i, usable * page.traits->columns[i].permille / 1000);
 }
 
 void OnCreate(HWND window, int pageId)
 {
     auto *page = new ListPage{};
-    page->spec = FindListPageSpec(pageId);
-    if (page->spec == nullptr) {
-        for (const ListPageSpec &bare : kBarePages)
+    page->traits = FindListPageTraits(pageId);
+    if (page->traits == nullptr) {
+        for (const ListPageTraits &bare : kBarePages)
             if (bare.pageId == pageId)
-                page->spec = &bare;
+                page->traits = &bare;
     }
-    if (page->spec == nullptr)
-        page->spec = &kBarePages[0];
+    if (page->traits == nullptr)
+        page->traits = &kBarePages[0];
     page->window = window;
     page->list = GetDlgItem(window, IDC_PAGE_LIST);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
 
-    const ListPageSpec &spec = *page->spec;
-    SetItemText(window, IDC_PAGE_INTRO, spec.intro);
-    SetItemText(window, IDC_PAGE_HINT, spec.hint);
+    const ListPageTraits &traits = *page->traits;
+    SetItemText(window, IDC_PAGE_INTRO, traits.intro);
+    SetItemText(window, IDC_PAGE_HINT, traits.hint);
     SetItemText(window, IDC_PAGE_INFO, IDS_INFO);
     SetItemText(window, IDC_PAGE_CLOSE, IDS_CLOSE);
     SetItemText(window, IDC_PAGE_HELP_LABEL, IDS_HELP);
     SetItemText(window, IDC_PAGE_PATROL_LABEL, IDS_MONITOR);
     // The buttons show pictures; their texts are what a screen reader says.
     SetItemText(window, IDC_PAGE_HELP, IDS_HELP_CAPTION);
-    if (spec.patrolOption >= 0) {
-        SetItemText(window, IDC_PAGE_PATROL, spec.patrolTitle);
+    if (traits.patrolOption >= 0) {
+        SetItemText(window, IDC_PAGE_PATROL, traits.patrolTitle);
     } else {
         // An area the Monitor does not patrol has no patrol time to set.
         ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL), SW_HIDE);
@@ -204,12 +204,12 @@ void OnCreate(HWND window, int pageId)
     EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
     if (PlatformId() != VER_PLATFORM_WIN32_NT)
         ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
-    if (spec.pageId == IDM_PAGE_OPTIONS)
+    if (traits.pageId == IDM_PAGE_OPTIONS)
         ShowWindow(page->list, SW_HIDE);
     ListView_SetExtendedListViewStyle(page->list, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < spec.columnCount; ++i) {
+    for (int i = 0; i < traits.columnCount; ++i) {
         char title[128];
-        LoadText(spec.columns[i].title, title);
+        LoadText(traits.columns[i].title, title);
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = title;
@@ -218,8 +218,8 @@ void OnCreate(HWND window, int pageId)
         SendMessageA(page->list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     SetColumnWidths(*page);
-    if (spec.create != nullptr)
-        spec.create(*page);
+    if (traits.create != nullptr)
+        traits.create(*page);
     PlaceSheet(window);
 }
 
@@ -238,7 +238,7 @@ void OnDestroy(HWND window)
 
 void ShowPatrolButton(const ListPage &page)
 {
-    const int option = page.spec->patrolOption;
+    const int option = page.traits->patrolOption;
     if (option < 0)
         return;
     const auto period = static_cast<OptionId>(option);
@@ -255,13 +255,13 @@ void OnActivate(ListPage &page)
                               LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(page.list, 0, FALSE);
     }
-    ActivatePage(page.window, page.spec->pageId);
+    ActivatePage(page.window, page.traits->pageId);
     ShowPatrolButton(page);
     const int entry = FirstSelected(page);
-    if (entry >= 0 && page.spec->selected == nullptr)
+    if (entry >= 0 && page.traits->selected == nullptr)
         ShowEntryStatus(entry);
-    if (page.spec->selected != nullptr)
-        page.spec->selected(page, entry);
+    if (page.traits->selected != nullptr)
+        page.traits->selected(page, entry);
 }
 
 void ShowContextMenu(ListPage &page)
@@ -317,10 +317,10 @@ LRESULT OnNotify(ListPage &page, const NMHDR &header)
             ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) == 0)
             break;
         const int entry = FirstSelected(page);
-        if (entry >= 0 && page.spec->selected == nullptr)
+        if (entry >= 0 && page.traits->selected == nullptr)
             ShowEntryStatus(entry);
-        if (page.spec->selected != nullptr)
-            page.spec->selected(page, entry);
+        if (page.traits->selected != nullptr)
+            page.traits->selected(page, entry);
         break;
     }
     case NM_DBLCLK:
@@ -342,7 +342,7 @@ void OnCommand(ListPage &page, int id)
         PropSheet_PressButton(GetParent(page.window), PSBTN_CANCEL);
         return;
     case IDC_PAGE_HELP:
-        OpenHelpPage(page.spec->pageId);
+        OpenHelpPage(page.traits->pageId);
         return;
     case IDC_PAGE_PATROL:
         ChangePatrolTime(page);
@@ -353,7 +353,7 @@ void OnCommand(ListPage &page, int id)
     default:
         break;
     }
-    if (page.spec->command != nullptr && page.spec->command(page, id))
+    if (page.traits->command != nullptr && page.traits->command(page, id))
         return;
     const int entry = FirstSelected(page);
     if (entry >= 0)
@@ -486,12 +486,12 @@ void OnLayout(ListPage &page)
 
 }  // namespace
 
-const ListPageSpec *FindListPageSpec(int pageId)
+const ListPageTraits *FindListPageTraits(int pageId)
 {
-    if (pageId == kStartupPageSpec.pageId)
-        return &kStartupPageSpec;
-    if (pageId == kActiveTasksPageSpec.pageId)
-        return &kActiveTasksPageSpec;
+    if (pageId == kStartupPageTraits.pageId)
+        return &kStartupPageTraits;
+    if (pageId == kActiveTasksPageTraits.pageId)
+        return &kActiveTasksPageTraits;
     return nullptr;
 }
 
@@ -536,9 +536,9 @@ INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPA
 
 void FillListPage(ListPage &page)
 {
-    const ListPageSpec &spec = *page.spec;
+    const ListPageTraits &traits = *page.traits;
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    const int count = spec.fill != nullptr ? spec.fill() : 0;
+    const int count = traits.fill != nullptr ? traits.fill() : 0;
     ListView_DeleteAllItems(page.list);
     HIMAGELIST images = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
                                          GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
@@ -557,7 +557,7 @@ void FillListPage(ListPage &page)
         const int image = ImageList_AddIcon(images, icon != nullptr ? icon : fallback);
         if (icon != nullptr)
             DestroyIcon(icon);
-        spec.cell(entry, 0, text, sizeof text);
+        traits.cell(entry, 0, text, sizeof text);
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
         item.iItem = entry;
@@ -566,17 +566,17 @@ void FillListPage(ListPage &page)
         item.iImage = image;
         const int row = static_cast<int>(
             SendMessageA(page.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        for (int column = 1; column < spec.columnCount; ++column) {
-            spec.cell(entry, column, text, sizeof text);
+        for (int column = 1; column < traits.columnCount; ++column) {
+            traits.cell(entry, column, text, sizeof text);
             LVITEMA cell{};
             cell.iSubItem = column;
             cell.pszText = text;
             SendMessageA(page.list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
         }
     }
-    if (spec.sortOption >= 0) {
-        const int stored = Option(static_cast<OptionId>(spec.sortOption));
-        if (stored > 0 && stored <= spec.columnCount && stored <= kMaxColumns) {
+    if (traits.sortOption >= 0) {
+        const int stored = Option(static_cast<OptionId>(traits.sortOption));
+        if (stored > 0 && stored <= traits.columnCount && stored <= kMaxColumns) {
             const int column = stored - 1;
             // A refill keeps the direction last chosen; the flag already points to the next one.
             const bool descending = page.clicked[column] ? !page.descending[column] : false;
@@ -588,45 +588,45 @@ void FillListPage(ListPage &page)
 
 void SortRows(ListPage &page, int column, bool descending)
 {
-    const ListPageSpec &spec = *page.spec;
-    if (spec.sortKey == nullptr)
+    const ListPageTraits &traits = *page.traits;
+    if (traits.sortKey == nullptr)
         return;
     const int count = EntryCount();
     std::vector<std::string> keys(count);
     std::vector<char> disabled(count, 0);
     static char key[kCellText];
     for (int entry = 0; entry < count; ++entry) {
-        spec.sortKey(entry, column, key, sizeof key);
+        traits.sortKey(entry, column, key, sizeof key);
         keys[entry] = key;
-        if (spec.disabled != nullptr)
-            disabled[entry] = spec.disabled(entry) ? 1 : 0;
+        if (traits.disabled != nullptr)
+            disabled[entry] = traits.disabled(entry) ? 1 : 0;
     }
-    SortContext context{&keys, &disabled, spec.disabled != nullptr, descending};
+    SortContext context{&keys, &disabled, traits.disabled != nullptr, descending};
     ListView_SortItems(page.list, CompareRows, reinterpret_cast<LPARAM>(&context));
 }
 
 void SortByColumn(ListPage &page, int column)
 {
-    if (column < 0 || column >= kMaxColumns || column >= page.spec->columnCount)
+    if (column < 0 || column >= kMaxColumns || column >= page.traits->columnCount)
         return;
     SortRows(page, column, page.descending[column]);
     page.descending[column] = !page.descending[column];
     page.clicked[column] = true;
-    if (page.spec->sortOption >= 0) {
-        const auto option = static_cast<OptionId>(page.spec->sortOption);
+    if (page.traits->sortOption >= 0) {
+        const auto option = static_cast<OptionId>(page.traits->sortOption);
         TheSettings().option[option] = column + 1;
         SetOption(OptionName(option), column + 1);
     }
 }
 
-int CompareEntries(const ListPageSpec &spec, int left, int right, int column, bool descending)
+int CompareEntries(const ListPageTraits &traits, int left, int right, int column, bool descending)
 {
     char a[kCellText];
     char b[kCellText];
-    spec.sortKey(left, column, a, sizeof a);
-    spec.sortKey(right, column, b, sizeof b);
-    const bool rules = spec.disabled != nullptr;
-    return CompareKeys(a, rules && spec.disabled(left), b, rules && spec.disabled(right), rules,
+    traits.sortKey(left, column, a, sizeof a);
+    traits.sortKey(right, column, b, sizeof b);
+    const bool rules = traits.disabled != nullptr;
+    return CompareKeys(a, rules && traits.disabled(left), b, rules && traits.disabled(right), rules,
                        descending);
 }
 
@@ -670,9 +670,9 @@ HMENU BuildContextMenu(ListPage &page, int entry)
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return nullptr;
-    if (page.spec->menu != nullptr)
-        page.spec->menu(page, menu, entry);
-    AppendCommonTail(menu, page.spec->pageId);
+    if (page.traits->menu != nullptr)
+        page.traits->menu(page, menu, entry);
+    AppendCommonTail(menu, page.traits->pageId);
     return menu;
 }
 
@@ -688,11 +688,11 @@ void AppendCommonTail(HMENU menu, int pageId)
 
 void ChangePatrolTime(ListPage &page)
 {
-    const int option = page.spec->patrolOption;
+    const int option = page.traits->patrolOption;
     if (option < 0)
         return;
     const auto period = static_cast<OptionId>(option);
-    const int answer = ShowPatrolTimeDialog(page.window, page.spec->patrolTitle, Option(period),
+    const int answer = ShowPatrolTimeDialog(page.window, page.traits->patrolTitle, Option(period),
                                             RealtimeOptionOf(period));
     // Storing writes Update too, so the running Monitor takes the new period.
     StorePatrolTime(period, answer);

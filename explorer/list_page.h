@@ -17,7 +17,7 @@ struct ListColumn {
 
 struct ListPage;
 
-struct ListPageSpec {
+struct ListPageTraits {
     int pageId;
     UINT intro;  // 0: none
     UINT hint;
@@ -46,7 +46,7 @@ struct ListPageSpec {
 };
 
 struct ListPage {
-    const ListPageSpec *spec;
+    const ListPageTraits *traits;
     HWND window;
     HWND list;
     HIMAGELIST images;
@@ -54,10 +54,10 @@ struct ListPage {
     bool clicked[kMaxColumns];
 };
 
-// The spec of a page id; null for a page without a list.
-const ListPageSpec *FindListPageSpec(int pageId);
-extern const ListPageSpec kStartupPageSpec;
-extern const ListPageSpec kActiveTasksPageSpec;
+// The traits of a page id; null for a page without a list.
+const ListPageTraits *FindListPageTraits(int pageId);
+extern const ListPageTraits kStartupPageTraits;
+extern const ListPageTraits kActiveTasksPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -69,7 +69,7 @@ void SortByColumn(ListPage &page, int column);
 // Sorts the rows by a column in a direction.
 void SortRows(ListPage &page, int column, bool descending);
 // Compares two entries by a column's keys; the page's own rules apply.
-int CompareEntries(const ListPageSpec &spec, int left, int right, int column, bool descending);
+int CompareEntries(const ListPageTraits &traits, int left, int right, int column, bool descending);
 // The entry indices of the selected rows, in row order; their number.
 int SelectedEntries(const ListPage &page, int *entries, int capacity);
 // The context menu for the entry (the caller destroys it).

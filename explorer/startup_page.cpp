@@ -276,7 +276,7 @@ void Menu(ListPage &, HMENU menu, int entry)
 
 }  // namespace
 
-const ListPageSpec kStartupPageSpec = {
+const ListPageTraits kStartupPageTraits = {
     IDM_PAGE_STARTUP, IDS_STARTUP_PAGE_INTRO, IDS_STARTUP_PAGE_HINT, kColumns,
     static_cast<int>(sizeof kColumns / sizeof kColumns[0]), OPT_SortStartup, Fill, Cell, SortKey,
     Disabled, Create, Command, Selected, Menu, OPT_Start, IDS_PATROL_STARTUP,

@@ -118,7 +118,7 @@ void Menu(ListPage &, HMENU menu, int entry)
 
 }  // namespace
 
-const ListPageSpec kActiveTasksPageSpec = {
+const ListPageTraits kActiveTasksPageTraits = {
     IDM_PAGE_ACTIVE_TASKS, IDS_TASKS_PAGE_INTRO, IDS_TASKS_PAGE_HINT, kColumns,
     static_cast<int>(sizeof kColumns / sizeof kColumns[0]), OPT_SortActiveTask, Fill, Cell,
     SortKey, nullptr, Create, Command, nullptr, Menu, -1, 0,

@@ -24,10 +24,10 @@ int CreateAlertFonts()
 {
     ReleaseAlertFonts();
     for (int i = 0; i < FONT_Count; ++i) {
-        const FontSpec &spec = kFonts[i];
-        g_fonts[i] = CreateFontA(spec.height, 0, 0, 0, spec.weight, FALSE, spec.underline, FALSE,
+        const FontSpec &font = kFonts[i];
+        g_fonts[i] = CreateFontA(font.height, 0, 0, 0, font.weight, FALSE, font.underline, FALSE,
                                  ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face);
         if (g_fonts[i] == nullptr) {
             ReleaseAlertFonts();
             return 0;

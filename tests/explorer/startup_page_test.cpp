@@ -32,13 +32,13 @@ TEST(StartupPageSorting, TitleThatBeginsAnotherComparesEqualOnlyOnTheStartupPage
     ASSERT_EQ(1, AddEntry("Adobe", "C:\\nowhere\\adobe.exe", "", "", 11, 0));
     ASSERT_EQ(1, AddEntry("Adobe Reader", "C:\\nowhere\\reader.exe", "", "", 11, 0));
     ASSERT_EQ(1, AddEntry("Beta", "C:\\nowhere\\beta.exe", "", "", 11, 0));
-    EXPECT_EQ(0, CompareEntries(kStartupPageSpec, 0, 1, 0, false));
-    EXPECT_EQ(0, CompareEntries(kStartupPageSpec, 0, 1, 0, true));
-    EXPECT_LT(CompareEntries(kStartupPageSpec, 1, 2, 0, false), 0);
-    EXPECT_GT(CompareEntries(kStartupPageSpec, 1, 2, 0, true), 0);
+    EXPECT_EQ(0, CompareEntries(kStartupPageTraits, 0, 1, 0, false));
+    EXPECT_EQ(0, CompareEntries(kStartupPageTraits, 0, 1, 0, true));
+    EXPECT_LT(CompareEntries(kStartupPageTraits, 1, 2, 0, false), 0);
+    EXPECT_GT(CompareEntries(kStartupPageTraits, 1, 2, 0, true), 0);
     // Active Tasks' column 1 is the title: there the two are ordered.
-    EXPECT_LT(CompareEntries(kActiveTasksPageSpec, 0, 1, 1, false), 0);
-    EXPECT_GT(CompareEntries(kActiveTasksPageSpec, 0, 1, 1, true), 0);
+    EXPECT_LT(CompareEntries(kActiveTasksPageTraits, 0, 1, 1, false), 0);
+    EXPECT_GT(CompareEntries(kActiveTasksPageTraits, 0, 1, 1, true), 0);
     ClearEntryList();
 }
 
