@@ -14,6 +14,7 @@
 namespace {
 
 constexpr char kOptions[] = "Software\\Orvanto\\Sentrovia\\Options";
+constexpr char kProduct[] = "Software\\Orvanto\\Sentrovia";
 constexpr char kBaseline[] = "Software\\Orvanto\\Sentrovia\\Run";
 constexpr char kDetectedStartup[] = "Software\\Orvanto\\Detected\\Startup";
 constexpr char kUserRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -80,6 +81,16 @@ protected:
         GetSystemDirectoryA(system, sizeof system);
         EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments));
     }
+    // The Monitor's window, once its settings are in place: on a first run the window comes
+    // before the baseline is taken, and a value added in between would count as approved.
+    static HWND StartedMonitor()
+    {
+        HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+        for (int wait = 0; wait < 200 && ReadValue(kProduct, "Version") == "<missing>"; ++wait)
+            Sleep(50);
+        EXPECT_NE("<missing>", ReadValue(kProduct, "Version"));
+        return monitor;
+    }
     // Posts the ticks of one verify turn; a second apart from the last pass.
     static void VerifyTurn(HWND monitor)
     {
@@ -93,7 +104,7 @@ protected:
 TEST_F(Watch, NewRunValueIsAskedAboutOnceAndApproved)
 {
     RunningProgram running(monitor_, "");
-    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
 
     const std::string program = BuildFile("SentroviaEx.exe");
@@ -129,7 +140,7 @@ TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
 {
     SetOption("HideStartup", "1");
     RunningProgram running(monitor_, "");
-    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
 
     const std::string command = BuildFile("SentroviaEx.exe") + " -quiet";
@@ -155,7 +166,7 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
     ASSERT_TRUE(running.started());
 
     RunningProgram monitorProgram(monitor_, "");
-    HWND monitor = WaitForWindow("Sentrovia", nullptr, 10000);
+    HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
     RegAdd("e2e rejected", command);
     VerifyTurn(monitor);
