@@ -6,14 +6,14 @@
 #include <memory>
 #include <new>
 
+#include "area.h"
 #include "bounded.h"
 #include "entries.h"
-#include "handle.h"
+#include "owned.h"
 #include "keys.h"
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
-#include "startup_actions.h"
 #include "strings.h"
 #include "texts.h"
 
@@ -29,22 +29,7 @@ constexpr size_t kServerWidth = 511;
 constexpr size_t kInstallationCodeWidth = 31;
 constexpr DWORD kAnswerLimit = 32;
 
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InternetHandle()
-    {
-        if (handle_ != nullptr)
-            InternetCloseHandle(handle_);
-    }
-    InternetHandle(const InternetHandle &) = delete;
-    InternetHandle &operator=(const InternetHandle &) = delete;
-    HINTERNET get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HINTERNET handle_;
-};
+using InternetHandle = Owned<HINTERNET, &InternetCloseHandle>;
 
 // Append-only access puts every write at the end; sharing only reading keeps a second writer out
 // until this one closes, and the viewer may still read.
@@ -139,30 +124,6 @@ int AskServer(const char *url)
         total += got;
     }
     return total > 0 && answer[0] == '1';
-}
-
-// "regsvr32 /s" with the helper's file, in a window of its own; nobody waits for it. A path with
-// spaces is quoted, or regsvr32 would take each piece for a file.
-int RegisterHelperAgain(const char *path)
-{
-    if (path[0] == '\0')
-        return 0;
-    char command[kHistoryPathWidth + 32];
-    const bool quote = path[0] != '"' && strchr(path, ' ') != nullptr;
-    if (!FormatBounded(command, sizeof command, quote ? "regsvr32 /s \"%s\"" : "regsvr32 /s %s",
-                       path))
-        return 0;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started))
-        return 0;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return 1;
 }
 
 int AddRecord(const HistoryRecord &record, void *)
@@ -289,18 +250,7 @@ int RestoreHistoryEvent(int index)
     EntryTitle(index, title, sizeof title);
     EntryPath(index, path, sizeof path);
     EntryDetail(index, detail, sizeof detail);
-    const int kind = EntryKind(index);
-    switch (EntryExtra(index)) {
-    case kActionStartRemove:
-        return RestoreRemovedEntry(title, path, detail, kind);
-    case kActionStartDisable:
-    case kActionStartEnable:
-        return ToggleStartupEntry(title, path, detail, kind);
-    case kActionHelperRemove:
-        return RegisterHelperAgain(path);
-    case kActionHiddenDelete:
-        return 0;  // the file comes back from the vault once the hidden-file watch keeps one
-    default:
-        return 0;
-    }
+    const RestoreRecord record{EntryExtra(index), EntryKind(index), title, path, detail};
+    const AreaRow &area = AreaOfKind(record.kind);
+    return area.restore != nullptr ? area.restore(record) : 0;
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "approved.h"
+#include "area.h"
 #include "bounded.h"
 #include "datetexts.h"
 #include "detected.h"
@@ -26,10 +28,6 @@ constexpr char kMachineRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr char kAutoUpdate[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
 constexpr char kInfoVerbCommand[] = "exefile\\shell\\SentroviaInfo\\command";
-// The product key's subkeys made at the first run.
-const char *const kFirstRunKeys[] = {"Nuts", "Cookies", "Options", "Run", "IEHelpers", "HostFile",
-                                     "Tasks"};
-const char *const kBaselineKeys[] = {"Run", "IEHelpers", "Tasks"};
 // The highest string id an override can stand for.
 constexpr unsigned kLastOverrideId = 1165;
 // Every window that keeps its place: alerts, system-file alert, cookies, the protection warning,
@@ -46,11 +44,6 @@ const char *const kGeometryValues[] = {
 
 DWORD g_startTick = 0;
 
-void ProductSubkey(const char *name, char *path, size_t capacity)
-{
-    FormatBounded(path, capacity, "%s\\%s", kProductKey, name);
-}
-
 void FirstRun()
 {
     char date[32];
@@ -59,10 +52,15 @@ void FirstRun()
     Trace("Get Initial Values", "FIRSTTIME");
     CreateRegKey(HKEY_CURRENT_USER, kVendorKey);
     CreateRegKey(HKEY_CURRENT_USER, kProductKey);
-    for (const char *name : kFirstRunKeys) {
+    CreateRegKey(HKEY_CURRENT_USER, kOptionsKey);
+    // The snapshots the user fills and the baselines; a marked one is taken when its marker is
+    // missing.
+    for (int id = 0; id < AREA_COUNT; ++id) {
         char path[MAX_PATH];
-        ProductSubkey(name, path, sizeof path);
-        CreateRegKey(HKEY_CURRENT_USER, path);
+        const Snapshot kind = Area(AreaId(id)).snapshot;
+        if ((kind == Snapshot::List || kind == Snapshot::Baseline) &&
+            SnapshotKeyPath(AreaId(id), path, sizeof path))
+            CreateRegKey(HKEY_CURRENT_USER, path);
     }
     TodayText(date, sizeof date);
     WriteRegString(HKEY_CURRENT_USER, kProductKey, nullptr, date);
@@ -103,9 +101,9 @@ void ApplySettingsVersion()
         WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", kSettingsVersion);
         CreateInitialValues();
     }
-    if (GetOption("Cleanup", 0) != 0) {
+    if (GetOption(OptionName(OPT_Cleanup), 0) != 0) {
         CleanupRunRegistry();
-        SetOption("Cleanup", 0);
+        StoreOption(OPT_Cleanup, 0);
     }
 }
 
@@ -140,7 +138,7 @@ void InitializeSettings()
     StartTrace(false);
     g_startTick = TickCount();
     InitLanguage();
-    if (GetOption("Debug", 0) != 0)
+    if (GetOption(OptionName(OPT_Debug), 0) != 0)
         StartTrace(true);
     DecideWow64Pass();
     FirstRun();
@@ -149,29 +147,26 @@ void InitializeSettings()
     KeepAutoUpdateSetting();
     ApplySettingsVersion();
     LoadOptions();
+    RestartCountdowns();
     RegisterInfoVerb();
 }
 
-void InitRegStartups()
+namespace {
+
+// The first snapshot of every area that takes one by itself.
+void TakeBaselines()
 {
-    Trace("InitRegStartups", "StarupList - sentrovia");
-    int count = EnumStartupEntries(0);
-    for (int i = 0; i < count; ++i) {
-        char path[MAX_PATH];
-        char name[MAX_PATH];
-        char kind[16];
-        EntryPath(i, path, sizeof path);
-        BaselineName(path, name, sizeof name);
-        FormatBounded(kind, sizeof kind, "%d", EntryKind(i));
-        WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, name, kind);
-    }
-    ClearEntryList();
+    for (int id = 0; id < AREA_COUNT; ++id)
+        if (Area(AreaId(id)).takeBaseline != nullptr)
+            Area(AreaId(id)).takeBaseline();
 }
+
+} // namespace
 
 void CreateInitialValues()
 {
     Trace("sentrovia", "Create Initial Values");
-    InitRegStartups();
+    TakeBaselines();
     // An autostart value of an older release under its other name goes first.
     char alternative[128];
     LoadText(IDS_AUTOSTART_ALT_NAME, alternative);
@@ -182,13 +177,10 @@ void CreateInitialValues()
 void CleanupRunRegistry()
 {
     Trace("sentrovia", "Cleanup Run Registry");
-    for (const char *name : kBaselineKeys) {
-        char path[MAX_PATH];
-        ProductSubkey(name, path, sizeof path);
-        DeleteRegTree(HKEY_CURRENT_USER, path);
-        CreateRegKey(HKEY_CURRENT_USER, path);
-    }
-    InitRegStartups();
+    for (int id = 0; id < AREA_COUNT; ++id)
+        if (Area(AreaId(id)).snapshot == Snapshot::Baseline)
+            EmptySnapshot(AreaId(id));
+    TakeBaselines();
 }
 
 int IsAutoStartOn()
@@ -211,7 +203,7 @@ int SetAutoStart(bool on)
     // "1": put in place by the programs themselves, so the watch never asks about it.
     char name[MAX_PATH + 32];
     BaselineName(command, name, sizeof name);
-    WriteRegString(HKEY_CURRENT_USER, kRunBaselineKey, name, "1");
+    ApproveMark(AREA_Start, name, "1");
     return written;
 }
 

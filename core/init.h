@@ -7,8 +7,6 @@ void InitializeSettings();
 // The tick count when the settings were initialised (the Monitor's first verify waits from it).
 DWORD StartTick();
 
-// Approves every startup entry present now.
-void InitRegStartups();
 void CreateInitialValues();
 // Empties the startup, helper and task baselines and takes them again.
 void CleanupRunRegistry();

@@ -8,77 +8,46 @@
 #include <cstring>
 #include <utility>
 
+#include "area.h"
 #include "bounded.h"
 #include "entries.h"
 #include "explorer_art.h"
+#include "explorer_dialogs.h"
 #include "list_page.h"
 #include "ids.h"
 #include "init.h"
 #include "keys.h"
 #include "messages.h"
 #include "options.h"
+#include "options_page.h"
+#include "owned.h"
 #include "platform.h"
 #include "registry.h"
+#include "text.h"
 #include "texts.h"
 #include "version.h"
 
-#if __has_include("options_page.h")
-#include "explorer_dialogs.h"
-#include "options_page.h"
-#define SENTROVIA_OPTIONS_PAGE 1
-#endif
 
 namespace {
 
 ExplorerState g_state{};
 WNDPROC g_sheetProcedure = nullptr;
 
-bool ContainsNoCase(const char *text, const char *part)
-{
-    const size_t length = strlen(part);
-    for (const char *at = text; *at != '\0'; ++at)
-        if (_strnicmp(at, part, length) == 0)
-            return true;
-    return false;
-}
-
 bool NtFamily() { return PlatformId() == VER_PLATFORM_WIN32_NT; }
 
-// The pages in tab order; the Services page only on the NT family.
-struct PageRow {
-    int id;
-    UINT caption;
-    int templateId;
-    int icon;
-    bool ntOnly;
-};
-constexpr PageRow kPages[] = {
-    {IDM_PAGE_STARTUP, IDS_PAGE_STARTUP, IDD_PAGE_STARTUP, 174, false},
-    {IDM_PAGE_DELAYED_START, IDS_PAGE_DELAYED_START, IDD_PAGE_DELAYED_START, 200, false},
-    {IDM_PAGE_ACTIVEX, IDS_PAGE_ACTIVEX, IDD_PAGE_ACTIVEX, 212, false},
-    {IDM_PAGE_IE_HELPERS, IDS_PAGE_IE_HELPERS, IDD_PAGE_IE_HELPERS, 180, false},
-    {IDM_PAGE_SCHEDULED_TASKS, IDS_PAGE_SCHEDULED_TASKS, IDD_PAGE_SCHEDULED_TASKS, 182, false},
-    {IDM_PAGE_SERVICES, IDS_PAGE_SERVICES, IDD_PAGE_SERVICES, 173, true},
-    {IDM_PAGE_ACTIVE_TASKS, IDS_PAGE_ACTIVE_TASKS, IDD_PAGE_ACTIVE_TASKS, 176, false},
-    {IDM_PAGE_COOKIES, IDS_PAGE_COOKIES, IDD_PAGE_COOKIES, 183, false},
-    {IDM_PAGE_FILE_TYPES, IDS_PAGE_FILE_TYPES, IDD_PAGE_FILE_TYPES, 179, false},
-    {IDM_PAGE_HIDDEN_FILES, IDS_PAGE_HIDDEN_FILES, IDD_PAGE_HIDDEN_FILES, 198, false},
-    {IDM_PAGE_OPTIONS, IDS_OPTIONS, IDD_PAGE_OPTIONS_FRAME, 181, false},
-};
-constexpr int kPageCount = sizeof kPages / sizeof kPages[0];
+// The pages in tab order: every present area's page, then Options.
+constexpr int kMaxPages = AREA_COUNT + 1;
 
 bool IsPageId(int id)
 {
-    for (const PageRow &row : kPages)
-        if (row.id == id)
-            return true;
-    return false;
+    const AreaRow *area = AreaOfPage(id);
+    return id == IDM_PAGE_OPTIONS || (area != nullptr && AreaPresent(*area));
 }
 
 // Owns the icons and captions handed to the sheet while it runs.
 struct SheetResources {
-    HICON icon[kPageCount] = {};
-    char caption[kPageCount][64] = {};
+    HICON icon[kMaxPages] = {};
+    char caption[kMaxPages][64] = {};
     ~SheetResources()
     {
         for (HICON each : icon)
@@ -166,57 +135,17 @@ bool ReadStored(const char *name, char *text, size_t capacity)
 // The colour the button bitmaps were drawn on: shown as the button's own face instead.
 constexpr COLORREF kArtBackground = RGB(0xf0, 0xf0, 0xf0);
 
-class Bitmap {
-public:
-    Bitmap() = default;
-    explicit Bitmap(int id)
-        : bitmap_(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                                  IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)))
-    {
-    }
-    ~Bitmap()
-    {
-        if (bitmap_ != nullptr)
-            DeleteObject(bitmap_);
-    }
-    Bitmap(const Bitmap &) = delete;
-    Bitmap &operator=(const Bitmap &) = delete;
-    void Swap(Bitmap &other) { std::swap(bitmap_, other.bitmap_); }
-    HBITMAP get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_ = nullptr;
-};
-
-// A memory DC holding one bitmap; both let go of on every path.
-class BitmapDC {
-public:
-    BitmapDC(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like))
-    {
-        if (dc_ != nullptr)
-            previous_ = SelectObject(dc_, bitmap);
-    }
-    ~BitmapDC()
-    {
-        if (dc_ == nullptr)
-            return;
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-    }
-    BitmapDC(const BitmapDC &) = delete;
-    BitmapDC &operator=(const BitmapDC &) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_ = nullptr;
-};
+BitmapOwner LoadBitmapResource(int id)
+{
+    return BitmapOwner(static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+}
 
 enum ArtState { kArtNormal, kArtHover, kArtPressed, kArtStates };
 
 struct ButtonArt {
     int id[kArtStates] = {};
-    Bitmap bitmap[kArtStates];
+    BitmapOwner bitmap[kArtStates];
     bool hovering = false;
     WNDPROC previous = nullptr;
 };
@@ -369,60 +298,51 @@ Switches ReadSwitches(const char *commandLine, int startTab)
     result.command = IsPageId(startTab) ? startTab : IDM_PAGE_STARTUP;
     if (commandLine == nullptr)
         return result;
-    result.restore = ContainsNoCase(commandLine, "-Restore");
-    result.auOption = ContainsNoCase(commandLine, "-AUOption");
-    result.setPrefix = ContainsNoCase(commandLine, "-SetPrefix");
+    result.restore = FindNoCase(commandLine, "-Restore") != nullptr;
+    result.auOption = FindNoCase(commandLine, "-AUOption") != nullptr;
+    result.setPrefix = FindNoCase(commandLine, "-SetPrefix") != nullptr;
+    // The switches that open no area's page, in the places they take among the areas'; the
+    // last ones come after every area's.
+    constexpr int kLastSwitch = AREA_COUNT;
     static const struct {
         const char *text;
         int command;
+        int order;
     } kSwitches[] = {
-        {"-START", IDM_PAGE_STARTUP},
-        {"-SERVICE", IDM_PAGE_SERVICES},
-        {"-BHO", IDM_PAGE_IE_HELPERS},
-        {"-NUT", IDM_PAGE_COOKIES},
-        {"-OPTION", IDM_PAGE_OPTIONS},
-        {"-SCHEDULE", IDM_PAGE_SCHEDULED_TASKS},
-        {"-TASK", IDM_PAGE_ACTIVE_TASKS},
-        {"-DELAY", IDM_PAGE_DELAYED_START},
-        {"-FILETYPE", IDM_PAGE_FILE_TYPES},
-        {"-HIDDEN", IDM_PAGE_HIDDEN_FILES},
-        {"-ACTIVEX", IDM_PAGE_ACTIVEX},
-        {"-RESTART", IDM_PAGE_OPTIONS},
-        {"-COOKIE", IDM_COOKIE_LIST},
-        {"-MONITOR", IDM_MONITOR_LIST},
-        {"-BLACKLIST", IDM_BLACKLIST},
-        {"-EXIT", IDM_EXIT_REQUEST},
+        {"-OPTION", IDM_PAGE_OPTIONS, 4},     {"-RESTART", IDM_PAGE_OPTIONS, kLastSwitch},
+        {"-COOKIE", IDM_COOKIE_LIST, kLastSwitch}, {"-MONITOR", IDM_MONITOR_LIST, kLastSwitch},
+        {"-BLACKLIST", IDM_BLACKLIST, kLastSwitch}, {"-EXIT", IDM_EXIT_REQUEST, kLastSwitch},
     };
-    for (const auto &each : kSwitches)
-        if (ContainsNoCase(commandLine, each.text))
-            result.command = each.command;
-    result.startMonitor = ContainsNoCase(commandLine, "-START");
-    result.quit = ContainsNoCase(commandLine, "-Q");
+    for (int order = 0; order <= kLastSwitch; ++order) {
+        for (int id = 0; id < AREA_COUNT; ++id) {
+            const AreaRow &area = Area(AreaId(id));
+            if (area.pageSwitch != nullptr && area.switchOrder == order &&
+                FindNoCase(commandLine, area.pageSwitch) != nullptr)
+                result.command = area.page;
+        }
+        for (const auto &each : kSwitches)
+            if (each.order == order && FindNoCase(commandLine, each.text) != nullptr)
+                result.command = each.command;
+    }
+    result.startMonitor = FindNoCase(commandLine, "-START") != nullptr;
+    result.quit = FindNoCase(commandLine, "-Q") != nullptr;
     return result;
 }
 
 int BuildPageList(PageInfo *pages, int capacity)
 {
-    const bool nt = NtFamily();
+    const AreaRow *rows[AREA_COUNT];
+    const int areas = PagesInTabOrder(rows, AREA_COUNT);
     int count = 0;
-    for (const PageRow &row : kPages) {
-        if (row.ntOnly && !nt)
+    for (int i = 0; i < areas && count < capacity; ++i) {
+        if (!AreaPresent(*rows[i]))
             continue;
-        if (count >= capacity)
-            break;
-        PageInfo &page = pages[count++];
-        page.id = row.id;
-        page.caption = row.caption;
-        page.templateId = row.templateId;
-        page.icon = row.icon;
-        page.procedure = ListPageProcedure;
-#ifdef SENTROVIA_OPTIONS_PAGE
-        if (row.id == IDM_PAGE_OPTIONS) {
-            page.templateId = IDD_OPTIONS_PAGE;
-            page.procedure = OptionsPageProc;
-        }
-#endif
+        pages[count++] = {rows[i]->page, rows[i]->pageCaption, rows[i]->pageTemplate,
+                          rows[i]->tabIcon, ListPageProcedure};
     }
+    if (count < capacity)
+        pages[count++] = {IDM_PAGE_OPTIONS, IDS_OPTIONS, IDD_OPTIONS_PAGE, IDI_TAB_OPTIONS,
+                          OptionsPageProc};
     return count;
 }
 
@@ -464,14 +384,14 @@ void OpenSheet(int pageId)
         return;
     }
     g_state.currentPage = 1;
-    PageInfo pages[kPageCount];
-    const int count = BuildPageList(pages, kPageCount);
+    PageInfo pages[kMaxPages];
+    const int count = BuildPageList(pages, kMaxPages);
     SheetResources resources;
-    PROPSHEETPAGEA records[kPageCount]{};
+    PROPSHEETPAGEA records[kMaxPages]{};
     const bool newLayout = CommonControlsVersion() > ((4u << 16) | 70u);
     // The sheet steps through the records by their size: older libraries get them packed.
     const size_t pageSize = newLayout ? sizeof(PROPSHEETPAGEA) : PROPSHEETPAGEA_V1_SIZE;
-    unsigned char packed[kPageCount * sizeof(PROPSHEETPAGEA)];
+    unsigned char packed[kMaxPages * sizeof(PROPSHEETPAGEA)];
     int start = 0;
     for (int i = 0; i < count; ++i) {
         PROPSHEETPAGEA &record = records[i];
@@ -560,8 +480,7 @@ void SaveGeometry()
     StoreNumber("dxPos", rect.right - rect.left);
     StoreNumber("dyPos", rect.bottom - rect.top);
     if (g_state.currentPage > 1) {
-        TheSettings().option[OPT_StartTab] = g_state.currentPage;
-        SetOption(OptionName(OPT_StartTab), g_state.currentPage);
+        StoreOption(OPT_StartTab, g_state.currentPage);
     }
 }
 
@@ -707,12 +626,11 @@ bool SetButtonImages(HWND button, int normal, int hover, int pressed)
     if (button == nullptr)
         return false;
     const int ids[kArtStates] = {normal, hover, pressed};
-    Bitmap loaded[kArtStates];
+    BitmapOwner loaded[kArtStates];
     for (int state = 0; state < kArtStates; ++state) {
-        Bitmap bitmap(ids[state]);
-        if (bitmap.get() == nullptr)
+        loaded[state] = LoadBitmapResource(ids[state]);
+        if (!loaded[state])
             return false;
-        loaded[state].Swap(bitmap);
     }
     ButtonArt *art = ArtOf(button);
     if (art == nullptr) {
@@ -727,7 +645,7 @@ bool SetButtonImages(HWND button, int normal, int hover, int pressed)
     }
     for (int state = 0; state < kArtStates; ++state) {
         art->id[state] = ids[state];
-        art->bitmap[state].Swap(loaded[state]);
+        art->bitmap[state] = std::move(loaded[state]);
     }
     InvalidateRect(button, nullptr, TRUE);
     return true;
@@ -772,8 +690,9 @@ bool DrawImageButton(const DRAWITEMSTRUCT &item)
         DrawStateA(item.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, x, y,
                    size.bmWidth, size.bmHeight, DST_BITMAP | DSS_DISABLED);
     } else {
-        BitmapDC source(item.hDC, bitmap);
-        if (source.get() != nullptr)
+        DCOwner source(CreateCompatibleDC(item.hDC));
+        Selection chosen(source.get(), bitmap);
+        if (source)
             GdiTransparentBlt(item.hDC, x, y, size.bmWidth, size.bmHeight, source.get(), 0, 0,
                               size.bmWidth, size.bmHeight, kArtBackground);
     }

@@ -16,20 +16,17 @@ struct CommandSwitch {
     const char *switchText;
 };
 
+// The commands that open no area's page.
 const CommandSwitch kSwitches[] = {
-    {CMD_Startup, "-START"},         {CMD_CookieFilters, "-NUTS"},
-    {CMD_ActiveTasks, "-TASK"},      {CMD_Options, "-OPTIONS"},
-    {CMD_Services, "-SERVICE"},      {CMD_ScheduledTasks, "-SCHEDULE"},
-    {CMD_IEHelpers, "-BHO"},         {CMD_FileTypes, "-FILETYPES"},
-    {CMD_Monitor, "-MONITOR"},       {CMD_Blacklist, "-BLACKLIST"},
-    {CMD_HiddenFiles, "-HIDDEN"},    {CMD_DelayedStart, "-DELAY"},
-    {CMD_ActiveX, "-ACTIVEX"},
+    {CMD_Options, "-OPTIONS"}, {CMD_Monitor, "-MONITOR"}, {CMD_Blacklist, "-BLACKLIST"},
 };
 
 } // namespace
 
 const char *ExplorerSwitchFor(int command)
 {
+    if (const AreaRow *area = AreaOfPage(command))
+        return area->startSwitch;
     for (const CommandSwitch &entry : kSwitches)
         if (entry.command == command)
             return entry.switchText;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "area.h"
 #include "ids.h"
 
 // Window messages and commands of the main window.
@@ -69,12 +70,9 @@ TrayNotifier SetTrayNotifier(TrayNotifier notifier);
 HMENU BuildTrayMenu();
 void ShowTrayMenu(UINT iconId, UINT mouseMessage);
 
-enum SoundEvent : int {
-    SOUND_Open, SOUND_StartupAlert, SOUND_CookieAlert, SOUND_TaskAlert, SOUND_IEHelper,
-    SOUND_FileTypeAlert, SOUND_SystemFileAlert
-};
 // The wave file the user chose for an event; empty when none.
 int EventSoundFile(int event, char *file, size_t capacity);
+// Nothing for SOUND_None.
 void PlayEventSound(int event);
 
 // Starts the Explorer with a switch; tells the user when it can't be started.

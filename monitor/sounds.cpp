@@ -29,7 +29,7 @@ int EventSoundFile(int event, char *file, size_t capacity)
 
 void PlayEventSound(int event)
 {
-    if (Option(OPT_Sound) <= 0)
+    if (Option(OPT_Sound) <= 0 || event == SOUND_None)
         return;
     char file[MAX_PATH];
     if (EventSoundFile(event, file, sizeof file) > 0)

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "area.h"
 #include "bounded.h"
 #include "init.h"
 #include "lookup.h"
@@ -65,7 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     InitCommonControls();
 
     state.alertOpen = 0;
-    TheSettings().countdown[AREA_WinInit] = 0;
+    Countdown(AREA_WinInit) = 0;
     InitializeSettings();
     state.autostartState = IsAutoStartOn();
     Trace("START", "From Initialize to Post");

@@ -5,7 +5,6 @@
 #include "bounded.h"
 #include "monitor.h"
 #include "options.h"
-#include "platform.h"
 #include "strings.h"
 #include "texts.h"
 #include "trace.h"
@@ -16,30 +15,14 @@ constexpr size_t kTipText = 64;  // tips are loaded with at most 63 characters
 
 TrayNotifier g_notifier = Shell_NotifyIconA;
 
-struct MenuItem {
-    UINT text;     // 0 for a separator
-    UINT command;
-    enum { All, NtOnly, NotNt } platforms;
-};
+constexpr int kMenuGroups = 2;
 
-const MenuItem kTrayMenu[] = {
-    {IDS_OPTIONS, CMD_Options, MenuItem::All},
-    {0, 0, MenuItem::All},
-    {IDS_MENU_STARTUP, CMD_Startup, MenuItem::All},
-    {IDS_MENU_DELAYED_START, CMD_DelayedStart, MenuItem::All},
-    {IDS_MENU_IE_HELPERS, CMD_IEHelpers, MenuItem::All},
-    {IDS_MENU_SERVICES, CMD_Services, MenuItem::NtOnly},
-    {IDS_MENU_SCHEDULED_TASKS, CMD_ScheduledTasks, MenuItem::All},
-    {IDS_MENU_ACTIVEX, CMD_ActiveX, MenuItem::All},
-    {0, 0, MenuItem::All},
-    {IDS_MENU_ACTIVE_TASKS, CMD_ActiveTasks, MenuItem::All},
-    {IDS_MENU_COOKIE_FILTERS, CMD_CookieFilters, MenuItem::All},
-    {IDS_MENU_FILE_TYPES, CMD_FileTypes, MenuItem::All},
-    {IDS_MENU_HIDDEN_FILES, CMD_HiddenFiles, MenuItem::All},
-    {IDS_MENU_RESTART_COMMANDS, CMD_RestartCommands, MenuItem::NotNt},
-    {0, 0, MenuItem::All},
-    {IDS_MENU_EXIT, CMD_Exit, MenuItem::All},
-};
+void AppendText(HMENU menu, UINT command, UINT textId)
+{
+    char text[128];
+    LoadText(textId, text);
+    AppendMenuA(menu, MF_STRING, command, text);
+}
 
 HICON LoadTrayIcon(int id)
 {
@@ -80,24 +63,24 @@ int SetTrayIcon(int action, int iconId, UINT tipId)
     return 1;
 }
 
+// Options, then each group of areas in its order, then Exit, with separators between.
 HMENU BuildTrayMenu()
 {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return nullptr;
-    bool nt = PlatformId() == VER_PLATFORM_WIN32_NT;
-    for (const MenuItem &item : kTrayMenu) {
-        if ((item.platforms == MenuItem::NtOnly && !nt) ||
-            (item.platforms == MenuItem::NotNt && nt))
-            continue;
-        if (item.text == 0) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        char text[128];
-        LoadText(item.text, text);
-        AppendMenuA(menu, MF_STRING, item.command, text);
+    AppendText(menu, CMD_Options, IDS_OPTIONS);
+    for (int group = 1; group <= kMenuGroups; ++group) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        for (int order = 0; order < AREA_COUNT; ++order)
+            for (int id = 0; id < AREA_COUNT; ++id) {
+                const AreaRow &area = Area(AreaId(id));
+                if (area.menuGroup == group && area.menuOrder == order && AreaPresent(area))
+                    AppendText(menu, static_cast<UINT>(area.menuCommand), area.menuText);
+            }
     }
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendText(menu, CMD_Exit, IDS_MENU_EXIT);
     return menu;
 }
 

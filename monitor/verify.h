@@ -11,5 +11,7 @@ int CheckProcessChange();
 void LaunchDelayedPrograms(int seconds);
 // Reloads the options; the next pass checks the first half.
 void ReloadOptions();
+// The same, only when another program changed options (Update set), which it then clears.
+void ReloadChangedMonitorOptions();
 // Back to the state of a fresh start (the first half next, counters at zero).
 void ResetVerifyState();

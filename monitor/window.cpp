@@ -55,7 +55,7 @@ void OnInitialise(HWND window)
 void OnDestroyRequest()
 {
     Trace("WM_DESTROY", "svmain");
-    TheSettings().option[OPT_ConfirmExit] = GetOption("ConfirmExit", 0);
+    TheSettings().option[OPT_ConfirmExit] = GetOption(OptionName(OPT_ConfirmExit), 0);
     if (Option(OPT_ConfirmExit) != 0) {
         char text[512];
         char caption[kClassText];

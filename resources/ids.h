@@ -105,6 +105,8 @@
 #define IDM_BLACKLIST             6047
 #define IDM_EXIT_REQUEST          6048
 #define IDC_SHEET_STATUS          6050
+/* The help page that explains a program coming back after every answer */
+#define IDM_HELP_ME               6051
 
 /* Page templates (114, the Options page, comes from the options page's own resources) */
 #define IDD_PAGE_STARTUP          102

@@ -57,14 +57,34 @@ int ContainsNoCase(const char *text, const char *part)
     size_t partLength = strnlen(part, textLength + 1);
     if (partLength > textLength)
         return 0;
-    for (size_t start = 0; start + partLength <= textLength; ++start) {
+    return FindNoCase(text, part) != nullptr ? 1 : 0;
+}
+
+const char *FindNoCase(const char *text, const char *part)
+{
+    if (text == nullptr || part == nullptr)
+        return nullptr;
+    for (const char *start = text;; ++start) {
         size_t i = 0;
-        while (i < partLength && UpperAscii(text[start + i]) == UpperAscii(part[i]))
+        while (part[i] != '\0' && UpperAscii(start[i]) == UpperAscii(part[i]))
             ++i;
-        if (i == partLength)
+        if (part[i] == '\0')
+            return start;
+        if (*start == '\0')
+            return nullptr;
+    }
+}
+
+int EqualsNoCase(const char *left, const char *right)
+{
+    if (left == nullptr || right == nullptr)
+        return 0;
+    for (;; ++left, ++right) {
+        if (UpperAscii(*left) != UpperAscii(*right))
+            return 0;
+        if (*left == '\0')
             return 1;
     }
-    return 0;
 }
 
 int StripQuotes(const char *text, char *out, size_t capacity)
@@ -87,6 +107,8 @@ int FileNamePart(const char *path, char *out, size_t capacity)
     CopyBounded(out, capacity, path + AfterLastBackslash(path));
     return 1;
 }
+
+const char *FileNameOf(const char *path) { return path + AfterLastBackslash(path); }
 
 size_t AfterLastBackslash(const char *path)
 {

@@ -12,12 +12,21 @@ constexpr size_t kContainsTextLimit = 772;
 // either is null, text is longer than kContainsTextLimit, or part is longer than text.
 int ContainsNoCase(const char *text, const char *part);
 
+// Where part first occurs in text ignoring ASCII case, at any length; nullptr when it does not
+// (or either is null). An empty part occurs at the start.
+const char *FindNoCase(const char *text, const char *part);
+// 1 when the two texts are equal ignoring ASCII case; 0 when either is null.
+int EqualsNoCase(const char *left, const char *right);
+
 // Copies text without its double quotes, at most 259 characters.
 int StripQuotes(const char *text, char *out, size_t capacity);
 
 // The text after the last backslash. With no backslash (or a null path) answers 0 and leaves out
 // untouched; otherwise writes it (cut when needed) and answers 1.
 int FileNamePart(const char *path, char *out, size_t capacity);
+
+// The file name of a path: the part after its last backslash, the whole path without one.
+const char *FileNameOf(const char *path);
 
 // Index just after the last backslash, 0 when there is none: where to cut a path in place.
 size_t AfterLastBackslash(const char *path);

@@ -481,12 +481,15 @@ void CALLBACK OnDriveTick(HWND, UINT, UINT_PTR, DWORD)
         ++drive.next;
 }
 
-// Opens an alert and takes the steps on it; the last step should end it.
-int RunAlert(int (*show)(), Drive &drive)
+// The item the next alert is opened with.
+AlertContext g_item{};
+
+// Opens an alert on g_item and takes the steps on it; the last step should end it.
+int RunAlert(int (*show)(const AlertContext &), Drive &drive)
 {
     g_drive = &drive;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, OnDriveTick);
-    int answer = show();
+    int answer = show(g_item);
     KillTimer(nullptr, timer);
     g_drive = nullptr;
     return answer;
@@ -520,12 +523,12 @@ protected:
         DestroyWindow(owner_);
         ReleaseAlertFonts();
         ResetAlertCounters();
-        TheAlertContext() = AlertContext{};
+        g_item = AlertContext{};
         InitLanguage();
     }
     void Alert(const std::string &path, int kind, const char *title = "Acme")
     {
-        AlertContext &context = TheAlertContext();
+        AlertContext &context = g_item;
         CopyItem(context.itemPath, path);
         CopyItem(context.itemTitle, title);
         CopyItem(context.secondPath, "C:\\second.exe");
@@ -537,14 +540,13 @@ protected:
         ASSERT_LT(text.size(), sizeof field);
         memcpy(field, text.c_str(), text.size() + 1);
     }
-    void ExpectContextCleared(int kind)
+    // The alert reads its item and leaves it as it was given.
+    void ExpectItemUntouched(const std::string &path, int kind)
     {
-        const AlertContext &context = TheAlertContext();
-        EXPECT_STREQ("", context.itemPath);
-        EXPECT_STREQ("", context.itemTitle);
-        EXPECT_STREQ("", context.secondPath);
-        EXPECT_STREQ("", context.location);
-        EXPECT_EQ(kind, context.kindCode);
+        EXPECT_EQ(path, g_item.itemPath);
+        EXPECT_STREQ("C:\\second.exe", g_item.secondPath);
+        EXPECT_STREQ("C:\\windows", g_item.location);
+        EXPECT_EQ(kind, g_item.kindCode);
     }
 
     RegistrySandbox sandbox_;
@@ -583,7 +585,7 @@ TEST_F(AlertDialogs, NewProgramAlertShowsTheProgramAndYesApproves)
     EXPECT_FALSE(seen.checkVisible);
     EXPECT_TRUE(seen.topmost);
 
-    ExpectContextCleared(2);
+    ExpectItemUntouched(monitor_, 2);
     // Where it stood is kept for the next alert.
     EXPECT_EQ(std::to_string(seen.rect.left), Stored("xPosAlert"));
     EXPECT_EQ(std::to_string(seen.rect.top), Stored("yPosAlert"));
@@ -597,7 +599,7 @@ TEST_F(AlertDialogs, EscapeAndTheCloseBoxApprove)
     Drive escape;
     escape.steps = {Press(IDCANCEL)};
     EXPECT_EQ(6, RunAlert(ShowNewProgramAlert, escape));
-    ExpectContextCleared(11);
+    ExpectItemUntouched(monitor_, 11);
 
     Alert("C:\\Tools\\Other.exe", 11);
     Drive close;
@@ -765,7 +767,7 @@ TEST_F(AlertDialogs, DelayedProgramThatCameBackIsMovedBackOrKeptDelayed)
         EXPECT_EQ("Disable", seen.no);
         EXPECT_TRUE(seen.fileIcon);
         EXPECT_TRUE(seen.topmost);
-        ExpectContextCleared(11);
+        ExpectItemUntouched(monitor_, 11);
         EXPECT_EQ(std::to_string(seen.rect.left), Stored("xPosAlert"));
     }
     // The delayed alert does not count towards the new-program alert's repeats.

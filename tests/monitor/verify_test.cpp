@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "area.h"
 #include "buildfiles.h"
 #include "detected.h"
 #include "entries.h"
@@ -18,6 +19,7 @@
 #include "regsandbox.h"
 #include "scratch.h"
 #include "startup.h"
+#include "startup_helpers.h"
 #include "startup_actions.h"
 #include "trace.h"
 
@@ -41,6 +43,7 @@ protected:
         ResetVerifyState();
         Monitor() = MonitorState{};
         LoadOptions();
+        RestartCountdowns();
         StartTrace(true);
     }
     void TearDown() override
@@ -117,10 +120,10 @@ TEST_F(VerifyCycle, ProcessChangeBringsRealtimeAreasForward)
     ASSERT_EQ(0, Traced("Startup Programs"));
     EXPECT_GT(CheckProcessChange(), 0);
     EXPECT_EQ(16, Monitor().tickCounter);
-    EXPECT_EQ(1, TheSettings().countdown[AREA_Start]);
-    EXPECT_EQ(1, TheSettings().countdown[AREA_Services]);
-    EXPECT_EQ(0, TheSettings().countdown[AREA_Hidden]);
-    EXPECT_EQ(10, TheSettings().countdown[AREA_Tasks]);  // no realtime option: 11 less one pass
+    EXPECT_EQ(1, Countdown(AREA_Start));
+    EXPECT_EQ(1, Countdown(AREA_Services));
+    EXPECT_EQ(0, Countdown(AREA_Hidden));
+    EXPECT_EQ(10, Countdown(AREA_Tasks));  // no realtime option: 11 less one pass
 
     Calls(1);  // the first half comes next, whatever half was due
     EXPECT_EQ(1, Traced("Startup Programs"));
@@ -147,7 +150,7 @@ protected:
         VerifyCycle::SetUp();
         program_ = BuildFile("Sentrovia.exe");
         // Due on the next first-half call.
-        TheSettings().countdown[AREA_Start] = 1;
+        Countdown(AREA_Start) = 1;
     }
     void AddRun(const char *name, const std::string &command)
     {

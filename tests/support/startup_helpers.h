@@ -14,6 +14,9 @@
 
 // ---- Registry ----
 
+// The approved startup entries: one value per entry, named by its baseline name.
+inline constexpr char kRunBaselineKey[] = "Software\\Orvanto\\Sentrovia\\Run";
+
 // Writes a string value of the given type as it is (no expansion).
 void SetText(HKEY root, const std::string &path, const char *name, const std::string &text,
              DWORD type = REG_SZ);

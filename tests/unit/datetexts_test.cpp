@@ -1,4 +1,5 @@
 #include "datetexts.h"
+#include "detected.h"
 
 #include <windows.h>
 

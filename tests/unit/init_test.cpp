@@ -14,6 +14,7 @@
 #include "regsandbox.h"
 #include "scratch.h"
 #include "startup.h"
+#include "startup_helpers.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "area.h"
 #include "options.h"
 
 #include <string>
@@ -77,22 +78,24 @@ TEST_F(Options, DefaultsDependOnProgramAndPlatform)
     EXPECT_EQ(20, Option(OPT_MaxCookie));
 }
 
-TEST_F(Options, LoadRestartsCountdownsButOnlyRaisesWinInit)
+TEST_F(Options, RestartAfterALoadRunsCountdownsFromThePeriodsButOnlyRaisesWinInit)
 {
     Store("Start", "5");
     Store("WinInit", "4");
-    Settings &settings = TheSettings();
-    settings.countdown[AREA_Start] = 1;
-    settings.countdown[AREA_WinInit] = 9;
+    Countdown(AREA_Start) = 1;
+    Countdown(AREA_WinInit) = 9;
     LoadOptions();
+    EXPECT_EQ(1, Countdown(AREA_Start));  // a load alone leaves the countdowns be
+    RestartCountdowns();
     EXPECT_EQ(5, Period(AREA_Start));
-    EXPECT_EQ(5, settings.countdown[AREA_Start]);
-    EXPECT_EQ(7, settings.countdown[AREA_Services]);
-    EXPECT_EQ(9, settings.countdown[AREA_WinInit]);  // never lowered by a load
+    EXPECT_EQ(5, Countdown(AREA_Start));
+    EXPECT_EQ(7, Countdown(AREA_Services));
+    EXPECT_EQ(9, Countdown(AREA_WinInit));  // never lowered by a restart
 
-    settings.countdown[AREA_WinInit] = 2;
+    Countdown(AREA_WinInit) = 2;
     LoadOptions();
-    EXPECT_EQ(4, settings.countdown[AREA_WinInit]);
+    RestartCountdowns();
+    EXPECT_EQ(4, Countdown(AREA_WinInit));
 }
 
 TEST_F(Options, SaveWritesEveryOptionBackButNotTheSignals)

@@ -1,0 +1,142 @@
+// The watched areas, one row each: what every frame (the verify cycle, the first run and the
+// baselines, the detected register, the history restore, the Explorer's sheet and pages, the tray
+// menu, help, sounds) needs to know of an area. Frame code reads these rows and never names an
+// area; an area's own unit implements the hooks its row points to.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "options.h"
+
+// In the order of the verify cycle; the areas without a period come last.
+enum AreaId : int {
+    AREA_Start, AREA_IEHelpers, AREA_Hidden, AREA_ActiveX, AREA_HostFile, AREA_StartPage,
+    AREA_FileType, AREA_Tasks, AREA_WinInit, AREA_Services, AREA_Nuts, AREA_Cookies,
+    AREA_ActiveTasks, AREA_Delayed,
+    AREA_COUNT
+};
+
+// The Monitor's event sounds, by the names they have under AppEvents.
+enum SoundEvent : int {
+    SOUND_None = -1, SOUND_Open, SOUND_StartupAlert, SOUND_CookieAlert, SOUND_TaskAlert,
+    SOUND_IEHelper, SOUND_FileTypeAlert, SOUND_SystemFileAlert
+};
+
+// How the area's approved snapshot (a subkey of the product key) comes to be.
+enum class Snapshot : int {
+    None,
+    List,      // made empty at the first run and only ever filled by the user (filters, files)
+    Baseline,  // made at the first run and taken again by a clean-up
+    Marked,    // taken whenever its default value "P" is missing
+};
+
+// How the detected register keys an item: by its clean path (dated only while the file exists)
+// or by the text as it is (class identifiers).
+enum class FirstSeenKey : int { Path, AsIs };
+
+enum VerifyHalf : int { HALF_None = -1, HALF_First = 0, HALF_Second = 1 };
+
+// A history record handed to its area's restore hook.
+struct RestoreRecord {
+    int action;
+    int kind;
+    const char *title;
+    const char *path;
+    const char *detail;
+};
+
+struct AreaRow {
+    AreaId id;
+    bool (*present)();  // whether the area exists on this platform; null: everywhere
+
+    // Approved snapshot: Software\Orvanto\Sentrovia\<snapshotKey>.
+    const char *snapshotKey;
+    Snapshot snapshot;
+    // Approves every item present now (the first snapshot); null when the area has none.
+    void (*takeBaseline)();
+
+    // Detected register: Software\Orvanto\Detected\<detectedKey>, for kind codes kindLow-kindHigh.
+    const char *detectedKey;
+    FirstSeenKey firstSeenKey;
+    int kindLow;
+    int kindHigh;
+    // Fills the entry list with the items to date when the register is made; null: none.
+    int (*datedAtFirstRun)();
+    int pruneTurn;  // the Explorer's start prunes the area on this turn of nCount; -1 never
+
+    // Options; OPT_None where the area has no such option.
+    int period;
+    int realtime;
+    int standingAnswer;
+    int sortOption;
+    UINT patrolTitle;  // the patrol-time dialog's title
+
+    // Verify cycle.
+    VerifyHalf half;
+    const char *traceText;
+    UINT alertTip;  // the tray tip while its alert is open
+    SoundEvent sound;
+
+    // The page (its id is also the command that opens it and the help page's key).
+    int page;  // 0: none
+    int tabOrder;
+    UINT pageCaption;
+    int pageTemplate;
+    int tabIcon;
+    const char *helpPage;
+    // The Monitor opens the page with startSwitch; the Explorer's command line matches pageSwitch
+    // in switchOrder (a later match wins).
+    const char *startSwitch;
+    const char *pageSwitch;
+    int switchOrder;
+    // The tray menu: group 1 or 2 (0: not in the menu), then menuOrder.
+    int menuGroup;
+    int menuOrder;
+    int menuCommand;
+    UINT menuText;
+
+    // Puts back what a record of the area's kind codes undid; 1 when done. Null: nothing to undo.
+    int (*restore)(const RestoreRecord &record);
+};
+
+constexpr int OPT_None = -1;
+
+const AreaRow &Area(AreaId id);
+// The row that owns a kind code; codes no area claims belong to the running programs.
+const AreaRow &AreaOfKind(int kindCode);
+// The row of a page id; null for a page no area has.
+const AreaRow *AreaOfPage(int pageId);
+// The row whose period is the option; null for none.
+const AreaRow *AreaOfPeriod(int option);
+bool AreaPresent(const AreaRow &row);
+
+// The period and countdown of an area; an area without a period has 0.
+int32_t Period(AreaId id);
+int32_t &Countdown(AreaId id);
+// After the options were loaded: every countdown starts again from its period (WinInit's is
+// only ever raised, so a start that set it to 0 keeps the restart-file check waiting).
+void RestartCountdowns();
+
+// The rows that have a page, in tab order; the number written.
+int PagesInTabOrder(const AreaRow **rows, int capacity);
+
+// Checks a program's table of per-area rows (a member named area): one row per area, in AreaId
+// order, so an area added to the table without its row fails to build.
+template <typename Row, size_t N> constexpr bool RowsFollowAreas(const Row (&rows)[N])
+{
+    if (N != AREA_COUNT)
+        return false;
+    for (size_t i = 0; i < N; ++i)
+        if (rows[i].area != static_cast<AreaId>(i))
+            return false;
+    return true;
+}
+
+// The hooks the area units implement.
+void TakeStartupBaseline();
+int RestoreStartupRecord(const RestoreRecord &record);
+int RestoreIEHelperRecord(const RestoreRecord &record);
+int ListStartupForDating();
+int ListRunningProgramsForDating();

@@ -1,0 +1,741 @@
+#include "startup.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "approved.h"
+#include "area.h"
+#include "bounded.h"
+#include "com.h"
+#include "entries.h"
+#include "keys.h"
+#include "options.h"
+#include "owned.h"
+#include "platform.h"
+#include "registry.h"
+#include "startup_actions.h"
+#include "strings.h"
+#include "text.h"
+#include "texts.h"
+#include "trace.h"
+#include "version.h"
+
+namespace {
+
+// Buffer widths of the walk, terminators included.
+constexpr DWORD kRunNameWidth = 512;
+constexpr DWORD kRunDataBytes = 512;
+constexpr size_t kProfileWidth = 512;
+constexpr DWORD kAdvancedWidth = 256;   // Disabled keys and advanced locations: 255 characters
+constexpr size_t kCodeWidth = 16;
+constexpr size_t kClassNameWidth = 512;
+constexpr size_t kWinlogonWidth = 260;
+constexpr size_t kFolderWidth = MAX_PATH;
+// A folder, a backslash and a file name of MAX_PATH each.
+constexpr size_t kJoinedWidth = 2 * MAX_PATH;
+constexpr size_t kShortcutDescriptionWidth = INFOTIPSIZE;
+constexpr WORD kResolveTimeoutMs = 500;
+
+constexpr char kWow64RunKey[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Run-key codes with a location text: the first five keys of each hive.
+constexpr int kRunKeysWithText = 5;
+constexpr const char *kStartupFolderValues[] = {"Startup", "Common Startup"};
+constexpr const char *kDisabledSubkeys[] = {"Run",         "RunOnce",          "RunOnceEx",
+                                            "RunServices", "RunServicesOnce",  "RunSetup",
+                                            "Policy",      "WinLoad",          "WinRun"};
+constexpr char kUserinitTitle[] = "Winlogon Userinit";
+constexpr char kShellTitle[] = "Winlogon Shell";
+
+bool g_wow64Pass = false;
+
+// No "insert a disk" dialog while a shortcut's target on a removable drive is looked at.
+class CriticalErrorsOff {
+public:
+    CriticalErrorsOff() : previous_(GetErrorMode())
+    {
+        SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
+    }
+    ~CriticalErrorsOff() { SetErrorMode(previous_); }
+    CriticalErrorsOff(const CriticalErrorsOff &) = delete;
+    CriticalErrorsOff &operator=(const CriticalErrorsOff &) = delete;
+
+private:
+    UINT previous_;
+};
+
+
+// Counts read once, so a key that vanishes mid-walk can't keep the loop going.
+DWORD ValueCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
+}
+
+DWORD SubkeyCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
+}
+
+// One string value with its data as stored; false for one that doesn't fit, isn't text or
+// can't be read. data holds dataBytes + 1 so a value stored without its terminator still ends.
+bool EnumTextValue(HKEY key, DWORD index, char *name, DWORD nameWidth, char *data,
+                   DWORD dataBytes)
+{
+    DWORD nameLength = nameWidth;
+    DWORD type = 0;
+    DWORD size = dataBytes;
+    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                      reinterpret_cast<BYTE *>(data), &size) != ERROR_SUCCESS)
+        return false;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return false;
+    data[size] = '\0';
+    return true;
+}
+
+bool EnumValueName(HKEY key, DWORD index, char *name, DWORD nameWidth)
+{
+    DWORD nameLength = nameWidth;
+    return RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+// Calls visit(item) for every non-empty item of list between any of the separators; list is
+// cut up in place.
+template <typename Visit> void ForEachItem(char *list, const char *separators, Visit visit)
+{
+    char *item = list;
+    for (;;) {
+        char *end = item + strcspn(item, separators);
+        bool last = *end == '\0';
+        *end = '\0';
+        if (*item != '\0')
+            visit(item);
+        if (last)
+            return;
+        item = end + 1;
+    }
+}
+
+// The text after the file name's last dot.
+const char *FileExtension(const char *name)
+{
+    const char *dot = strrchr(name, '.');
+    return dot == nullptr ? "" : dot + 1;
+}
+
+// folder + "\" + name; false when it doesn't fit.
+bool JoinPath(const char *folder, const char *name, char *out, size_t capacity)
+{
+    if (!CopyBounded(out, capacity, folder))
+        return false;
+    RemoveTrailingBackslash(out, 0);
+    return AppendBounded(out, capacity, "\\") && AppendBounded(out, capacity, name);
+}
+
+// ---- Step 1: Run keys ----
+
+struct RunWalk {
+    char lastName[kRunNameWidth] = "";
+    char lastData[kRunDataBytes + 1] = "";
+};
+
+// A disabled program that put itself back is disabled again at once with the command it has just
+// registered: the first toggle enables the saved copy, the second saves the new command. The
+// disabled register lists it. A value that stays in its key all the same (a code without
+// disabling, a failed write) is listed like any other, so nothing hides behind a disabled title.
+// True when the value has left its key.
+bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, const char *data,
+                  int code)
+{
+    if (EqualsNoCase(name, walk.lastName) && EqualsNoCase(data, walk.lastData))
+        return false;
+    if (IsTitleDisabled(name)) {
+        ToggleStartupEntry(name, data, "", code);
+        ToggleStartupEntry(name, data, "", code);
+        if (!RegValueExists(root, path, name))
+            return true;
+    }
+    // Single letters, tiny commands and names in high bytes are not programs worth listing.
+    if (strlen(name) > 1 && strlen(data) > 4 && static_cast<unsigned char>(name[0]) < 0x80) {
+        char command[kRunDataBytes + 1];
+        int stripped = StripRunDll32(data, command, sizeof command);
+        AddEntry(name, command, "", "", code, stripped);
+    }
+    CopyBounded(walk.lastName, name);
+    CopyBounded(walk.lastData, data);
+    return false;
+}
+
+void WalkRunKey(RunWalk &walk, HKEY root, const char *path, int code)
+{
+    RegKey key;
+    if (!key.Open(root, path, KEY_READ))
+        return;
+    DWORD count = ValueCount(key.get());
+    for (DWORD index = 0; index < count;) {
+        char name[kRunNameWidth];
+        char data[kRunDataBytes + 1];
+        // A value taken out moves the ones after it down by one: the same index names the next.
+        if (EnumTextValue(key.get(), index, name, kRunNameWidth, data, kRunDataBytes) &&
+            TakeRunValue(walk, root, path, name, data, code))
+            --count;
+        else
+            ++index;
+    }
+}
+
+void WalkRunHive(RunWalk &walk, HKEY root, const char *base, int firstCode)
+{
+    for (int i = 0; i < static_cast<int>(std::size(kRunKeys)); ++i) {
+        char path[MAX_PATH];
+        FormatBounded(path, sizeof path, "%s\\%s", base, kRunKeys[i]);
+        WalkRunKey(walk, root, path, firstCode + i);
+    }
+}
+
+void WalkRunKeys()
+{
+    RunWalk walk;
+    WalkRunHive(walk, HKEY_LOCAL_MACHINE, kCurrentVersion, kMachineRunKind);
+    WalkRunHive(walk, HKEY_CURRENT_USER, kCurrentVersion, kUserRunKind);
+    if (g_wow64Pass)
+        WalkRunHive(walk, HKEY_LOCAL_MACHINE, kWow64CurrentVersion, kWow64RunKind);
+}
+
+// ---- Step 2: Startup folders ----
+
+// The shortcut's target in its short form and its description; false when the link can't be
+// read or names nothing that exists.
+bool ResolveShortcut(const char *file, char *target, size_t targetCapacity, char *description,
+                     size_t descriptionCapacity)
+{
+    CriticalErrorsOff quiet;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    WCHAR wide[MAX_PATH];
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.put())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.put())) ||
+        MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) == 0 ||
+        FAILED(persist->Load(wide, STGM_READ)) ||
+        // The link in memory follows a moved target; the file itself is never saved.
+        link->Resolve(nullptr, MAKELONG(SLR_NO_UI, kResolveTimeoutMs)) != S_OK)
+        return false;
+    if (link->GetPath(target, static_cast<int>(targetCapacity), nullptr, SLGP_SHORTPATH) != S_OK ||
+        target[0] == '\0')
+        return false;
+    // Resolve can answer S_OK for a target that is gone (Wine does): look for it ourselves.
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (FAILED(link->GetDescription(description, static_cast<int>(descriptionCapacity))))
+        description[0] = '\0';
+    return true;
+}
+
+// FileDescription, else ProductName; empty when the file has neither.
+void ProgramTitle(const char *file, char *title, size_t capacity)
+{
+    VersionRecord version;
+    ReadVersionInfo(file, &version);
+    const char *text = version.slot[VS_FileDescription];
+    CopyBounded(title, capacity, text[0] != '\0' ? text : version.slot[VS_ProductName]);
+}
+
+void ListShortcut(const char *file)
+{
+    char target[MAX_PATH];
+    char title[kShortcutDescriptionWidth];
+    if (!ResolveShortcut(file, target, sizeof target, title, sizeof title))
+        return;
+    if (title[0] == '\0')
+        ProgramTitle(target, title, sizeof title);
+    AddEntry(title, target, file, "", kStartupFolderKind, 0);
+}
+
+void ListFolderFile(const char *file, const char *name)
+{
+    const char *extension = FileExtension(name);
+    // The folder's own settings file.
+    if (EqualsNoCase(extension, "ini"))
+        return;
+    if (EqualsNoCase(extension, "lnk")) {
+        ListShortcut(file);
+        return;
+    }
+    char title[kTitleWidth + 1] = "";
+    if (EqualsNoCase(extension, "exe"))
+        ProgramTitle(file, title, sizeof title);
+    AddEntry(title, file, file, "", kStartupFolderKind, 0);
+}
+
+// Only a plain subfolder is passed over: one with any further attribute is listed like a file.
+bool IsSkippedFolderEntry(const WIN32_FIND_DATAA &found)
+{
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] == '.')
+        return true;
+    return found.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY;
+}
+
+void ListStartupFolder(const char *folder)
+{
+    char pattern[kJoinedWidth];
+    if (!JoinPath(folder, "*.*", pattern, sizeof pattern))
+        return;
+    WIN32_FIND_DATAA found;
+    FindHandle search(FindFirstFileA(pattern, &found));
+    if (!search)
+        return;
+    ComScope com;
+    do {
+        char file[kJoinedWidth];
+        if (!IsSkippedFolderEntry(found) &&
+            JoinPath(folder, found.cFileName, file, sizeof file))
+            ListFolderFile(file, found.cFileName);
+    } while (FindNextFileA(search.get(), &found));
+}
+
+void WalkStartupFolders()
+{
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const char *value : kStartupFolderValues) {
+            char folder[kFolderWidth];
+            if (ReadRegString(root, kShellFolders, value, folder, sizeof folder) > 0)
+                ListStartupFolder(folder);
+        }
+}
+
+// ---- Step 3: win.ini ----
+
+void WalkWinIniKey(const char *key, int code)
+{
+    char list[kProfileWidth];
+    GetProfileStringA("windows", key, "", list, sizeof list);
+    ForEachItem(list, ";", [&](const char *item) {
+        VersionRecord version;
+        ReadVersionInfo(item, &version);
+        const char *product = version.slot[VS_ProductName];
+        AddEntry(product[0] != '\0' ? product : key, item, "", "", code, 0);
+    });
+}
+
+// ---- Step 4: disabled entries ----
+
+// The location code the disabled register keeps for a title; 0 when it has none.
+int DisabledCode(const char *title)
+{
+    char text[kCodeWidth];
+    ReadRegString(HKEY_LOCAL_MACHINE, kDisabledKey, title, text, sizeof text);
+    return static_cast<int>(strtol(text, nullptr, 10));
+}
+
+void WalkDisabledKey(const char *subkey)
+{
+    char path[MAX_PATH];
+    FormatBounded(path, sizeof path, "%s\\%s", kDisabledKey, subkey);
+    RegKey key;
+    if (!key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ))
+        return;
+    DWORD count = ValueCount(key.get());
+    for (DWORD index = 0; index < count; ++index) {
+        char name[kAdvancedWidth];
+        char data[kAdvancedWidth + 1];
+        if (!EnumTextValue(key.get(), index, name, kAdvancedWidth, data, kAdvancedWidth) ||
+            name[0] == '\0')
+            continue;
+        int code = DisabledCode(name);
+        if (code > 0)
+            AddEntry(name, data, "", "", code, 0);
+    }
+}
+
+void WalkDisabled()
+{
+    for (const char *subkey : kDisabledSubkeys)
+        WalkDisabledKey(subkey);
+    char programFolder[kFolderWidth];
+    char folder[kFolderWidth];
+    if (ProgramFolder(programFolder, sizeof programFolder) &&
+        JoinPath(programFolder, kDisabledFolderName, folder, sizeof folder))
+        ListStartupFolder(folder);
+}
+
+// ---- Step 5: Winlogon ----
+
+// The program appended after the first comma, or the value itself when the comma ends it.
+void WalkUserinit()
+{
+    char value[kWinlogonWidth];
+    ReadRegString(HKEY_LOCAL_MACHINE, kWinlogonKey, "UserInit", value, sizeof value);
+    char *comma = strchr(value, ',');
+    if (comma == nullptr)
+        return;
+    const char *path = value;
+    if (comma[1] == '\0')
+        *comma = '\0';
+    else
+        path = SkipSpaces(comma + 1);
+    AddEntry(kUserinitTitle, path, "", "", kUserinitKind, 0);
+}
+
+// The program after the first space, or the value itself when it has none (or only at its end).
+void WalkShell()
+{
+    char value[kWinlogonWidth];
+    if (ReadRegString(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", value, sizeof value) == 0)
+        return;
+    const char *path = value;
+    char *space = strchr(value, ' ');
+    if (space != nullptr && space[1] == '\0')
+        *space = '\0';
+    else if (space != nullptr)
+        path = SkipSpaces(space + 1);
+    AddEntry(kShellTitle, path, "", "", kShellKind, 0);
+}
+
+// ---- Step 6: advanced locations ----
+
+struct ClassFacts {
+    char name[kClassNameWidth];
+    char server[MAX_PATH];
+    char version[sizeof(VersionRecord::slot[0])];
+};
+
+// The class's name, its in-process server file and that file's ProductVersion; any may be empty.
+void LookUpClass(const char *id, ClassFacts &facts)
+{
+    char key[kAdvancedWidth + 32];
+    if (id[0] == '{')
+        FormatBounded(key, sizeof key, "CLSID\\%s", id);
+    else
+        FormatBounded(key, sizeof key, "CLSID\\{%s}", id);
+    ReadRegString(HKEY_CLASSES_ROOT, key, nullptr, facts.name, sizeof facts.name);
+    AppendBounded(key, "\\InprocServer32");
+    ReadRegString(HKEY_CLASSES_ROOT, key, nullptr, facts.server, sizeof facts.server);
+    VersionRecord version;
+    ReadVersionInfo(facts.server, &version);
+    CopyBounded(facts.version, version.slot[VS_ProductVersion]);
+}
+
+// Calls visit(name, data) for every value of an HKLM key (data read as a string, empty when it
+// can't be).
+template <typename Visit> void ForEachAdvancedValue(const char *path, Visit visit)
+{
+    RegKey key;
+    if (!key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ))
+        return;
+    DWORD count = ValueCount(key.get());
+    for (DWORD index = 0; index < count; ++index) {
+        char name[kAdvancedWidth];
+        char data[kAdvancedWidth];
+        if (!EnumValueName(key.get(), index, name, kAdvancedWidth))
+            continue;
+        ReadRegString(key.get(), nullptr, name, data, sizeof data);
+        visit(name, data);
+    }
+}
+
+void WalkDelayLoad()
+{
+    ForEachAdvancedValue(kDelayLoadKey, [](const char *name, const char *id) {
+        ClassFacts facts;
+        LookUpClass(id, facts);
+        AddEntry(name, facts.server, id, facts.version, kDelayLoadKind, 0);
+    });
+}
+
+// Values named by a class identifier, their data a title.
+void WalkClassKey(const char *path, int code)
+{
+    ForEachAdvancedValue(path, [code](const char *id, const char *title) {
+        ClassFacts facts;
+        LookUpClass(id, facts);
+        AddEntry(title[0] != '\0' ? title : facts.name, facts.server, id, facts.version, code, 0);
+    });
+}
+
+void WalkAppInitDlls()
+{
+    char list[kAdvancedWidth];
+    ReadRegString(HKEY_LOCAL_MACHINE, kWindowsNtKey, "AppInit_DLLs", list, sizeof list);
+    ForEachItem(list, ", ", [](const char *item) {
+        VersionRecord version;
+        ReadVersionInfo(item, &version);
+        AddEntry(version.slot[VS_ProductName], item, version.slot[VS_CompanyName],
+                 version.slot[VS_ProductVersion], kAppInitKind, 0);
+    });
+}
+
+void WalkNotify()
+{
+    RegKey key;
+    if (!key.Open(HKEY_LOCAL_MACHINE, kNotifyKey, KEY_READ))
+        return;
+    DWORD count = SubkeyCount(key.get());
+    for (DWORD index = 0; index < count; ++index) {
+        char name[kAdvancedWidth];
+        DWORD length = kAdvancedWidth;
+        if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        char dll[kAdvancedWidth];
+        // A disabled subkey keeps its DllName empty.
+        if (ReadRegString(key.get(), name, "DllName", dll, sizeof dll) == 0)
+            continue;
+        VersionRecord version;
+        ReadVersionInfo(dll, &version);
+        AddEntry(name, dll, version.slot[VS_FileDescription], version.slot[VS_ProductVersion],
+                 kNotifyKind, 0);
+    }
+}
+
+void WalkAdvanced()
+{
+    WalkDelayLoad();
+    WalkClassKey(kTaskSchedulerKey, kTaskSchedulerKind);
+    WalkClassKey(kShellHooksKey, kShellHookKind);
+    WalkAppInitDlls();
+    WalkNotify();
+}
+
+// ---- Location texts ----
+
+struct Location {
+    int code;
+    const char *label;
+    const char *historyType;   // nullptr: the history knows the code as TYPE_UNKNOWN
+};
+
+constexpr Location kLocations[] = {
+    {1, "HKLM_RUN", "MACHINE_RUN"},
+    {2, "HKLM_RUNONCE", "MACHINE_RUNONCE"},
+    {3, "HKLM_RUNONCEEX", "MACHINE_RUNONCEEX"},
+    {4, "HKLM_RUNSERVICES", "MACHINE_RUNSERVICES"},
+    {5, "HKLM_RUNSERVICESONCE", "MACHINE_RUNSERVICESONCE"},
+    {6, "HKLM_RUNONCESETUP", "MACHINE_RUNONCESETUP"},
+    {7, "HKLM_POLICY", "MACHINE_RUNPOLICY"},
+    {11, "HKCU_RUN", "CURRENT_RUN"},
+    {12, "HKCU_RUNONCE", "CURRENT_RUNONCE"},
+    {13, "HKCU_RUNONCEEX", "CURRENT_RUNONCEEX"},
+    {14, "HKCU_RUNSERVICES", "CURRENT_RUNSERVICES"},
+    {15, "HKCU_RUNSERVICESONCE", "CURRENT_RUNSERVICESONCE"},
+    {16, "HKCU_RUNONCESETUP", nullptr},
+    {17, "HKCU_POLICY", nullptr},
+    {21, "x64_RUN", "WOW64_RUN"},
+    {22, "x64_RUNONCE", "WOW64_RUNONCE"},
+    {23, "x64_RUNONCEEX", "WOW64_RUNONCEEX"},
+    {24, "x64_RUNSERVICES", "WOW64_RUNSERVICES"},
+    {25, "x64_RUNSERVICESONCE", "WOW64_RUNSERVICESONCE"},
+    {26, "x64_RUNONCESETUP", nullptr},
+    {27, "x64_POLICY", nullptr},
+    {200, "STARTUP_FOLDER", "GROUP_STARTUP"},
+    {101, "WIN.INI_RUN", "WIN_RUN"},
+    {100, "WIN.INI_LOAD", "WIN_LOAD"},
+    {250, "LOGON_USERINIT", "WINLOGON_Userinit"},
+    {251, "LOGON_SHELL", "WINLOGON_Shell"},
+    {252, "DELAYLOAD", "REG_Delayload"},
+    {253, "TASKSCHEDULER", "REG_TaskScheduler"},
+    {254, "SHELLHOOK", "REG_ShellExecuteHook"},
+    {255, "APPINIT_DLL", "REG_AppInitDLLs"},
+    {256, "NOTIFY", "RUN_WINLOGONNOTIFY"},
+};
+
+const Location *FindLocation(int code)
+{
+    for (const Location &location : kLocations)
+        if (location.code == code)
+            return &location;
+    return nullptr;
+}
+
+// Location texts that are whole texts of the string table and never carry the disabled mark.
+UINT TableLocationText(int code)
+{
+    switch (code) {
+    case 800:
+        return IDS_LOCATION_TASK_SCHEDULER;
+    case 900:
+        return IDS_LOCATION_IE_BHO;
+    case 901:
+        return IDS_LOCATION_IE_TOOLBAR;
+    default:
+        return 0;
+    }
+}
+
+const char *FixedLocationText(int code)
+{
+    switch (code) {
+    case kWinLoadKind:
+        return "WIN.INI     [Load] Section";
+    case kWinRunKind:
+        return "WIN.INI     [Run] Section";
+    case kStartupFolderKind:
+        return "Windows Startup Group";
+    case kUserinitKind:
+        return "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon Userinit";
+    case kShellKind:
+        return "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon Shell";
+    case kDelayLoadKind:
+        return "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+    case kTaskSchedulerKind:
+        return "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+    case kShellHookKind:
+        return "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
+    case kAppInitKind:
+        return "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows  AppInit_DLLs";
+    case kNotifyKind:
+        return "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon Notify";
+    default:
+        return "";
+    }
+}
+
+// The Run key a code names, for the five keys that have a text.
+void AppendRunKeyText(int code, char *out, size_t capacity)
+{
+    struct Hive { int firstCode; const char *prefix; };
+    const Hive hives[] = {{kMachineRunKind, "HKLM\\"},
+                          {kUserRunKind, "HKCU\\"},
+                          {kWow64RunKind, "HKLM\\"}};
+    for (const Hive &hive : hives) {
+        int offset = code - hive.firstCode;
+        if (offset < 0 || offset >= kRunKeysWithText)
+            continue;
+        const char *base = hive.firstCode == kWow64RunKind ? kWow64CurrentVersion : kCurrentVersion;
+        char text[MAX_PATH];
+        FormatBounded(text, sizeof text, "%s%s\\%s", hive.prefix, base, kRunKeys[offset]);
+        AppendBounded(out, capacity, text);
+    }
+}
+
+} // namespace
+
+int EnumStartupEntries(int listMode)
+{
+    ClearEntryList();
+    WalkRunKeys();
+    WalkStartupFolders();
+    WalkWinIniKey("run", kWinRunKind);
+    WalkWinIniKey("load", kWinLoadKind);
+    WalkDisabled();
+    bool advanced = listMode == 0 || Option(OPT_ShowAllStartup) > 0;
+    if (advanced && PlatformId() == VER_PLATFORM_WIN32_NT) {
+        WalkUserinit();
+        WalkShell();
+    }
+    if (advanced)
+        WalkAdvanced();
+    return EntryCount();
+}
+
+int StripRunDll32(const char *command, char *out, size_t capacity)
+{
+    if (command == nullptr)
+        command = "";
+    if (!ContainsNoCase(command, "RUNDLL32.EXE")) {
+        CopyBounded(out, capacity, command);
+        return 0;
+    }
+    // The contains test above guarantees a match and a length above 6.
+    size_t length = strlen(command);
+    size_t p = 0;
+    while (p < length - 6 &&
+           !(toupper(static_cast<unsigned char>(command[p])) == 'R' &&
+             toupper(static_cast<unsigned char>(command[p + 2])) == 'N' &&
+             toupper(static_cast<unsigned char>(command[p + 4])) == 'L' && command[p + 6] == '3'))
+        ++p;
+    // Past "RUNDLL32.EXE " — but never past the end of a command that stops at ".EXE".
+    size_t start = p + 13 < length ? p + 13 : length;
+    CopyBounded(out, capacity, command + start);
+    return 1;
+}
+
+void DecideWow64Pass()
+{
+    RegKey key;
+    g_wow64Pass = key.Open(HKEY_LOCAL_MACHINE, kWow64RunKey, KEY_READ);
+}
+
+bool Wow64Pass() { return g_wow64Pass; }
+void SetWow64Pass(bool on) { g_wow64Pass = on; }
+
+int BaselineName(const char *path, char *out, size_t capacity)
+{
+    int fitted = CopyBounded(out, capacity, path);
+    EqualsToColon(out);
+    return fitted;
+}
+
+int IsTitleDisabled(const char *title)
+{
+    // An empty title would ask for the key's default value, which no entry owns.
+    if (title == nullptr || title[0] == '\0')
+        return 0;
+    return RegValueExists(HKEY_LOCAL_MACHINE, kDisabledKey, title);
+}
+
+int GetLocationText(int index, char *out, size_t capacity)
+{
+    if (out == nullptr || capacity == 0)
+        return 0;
+    out[0] = '\0';
+    if (index < 0 || index >= EntryCount())
+        return 0;
+    int code = EntryKind(index);
+    if (UINT id = TableLocationText(code)) {
+        LoadText(id, out, capacity);
+        return static_cast<int>(strlen(out));
+    }
+    char title[kTitleWidth + 1];
+    EntryTitle(index, title, sizeof title);
+    if (IsTitleDisabled(title)) {
+        char mark[64];
+        LoadText(IDS_DISABLED_MARK, mark);
+        FormatBounded(out, capacity, " * %s * ", mark);
+    }
+    AppendRunKeyText(code, out, capacity);
+    AppendBounded(out, capacity, FixedLocationText(code));
+    return static_cast<int>(strlen(out));
+}
+
+const char *LocationLabel(int code)
+{
+    const Location *location = FindLocation(code);
+    return location ? location->label : "";
+}
+
+const char *HistoryTypeName(int code)
+{
+    const Location *location = FindLocation(code);
+    return location && location->historyType ? location->historyType : "TYPE_UNKNOWN";
+}
+
+int ListStartupForDating() { return EnumStartupEntries(0); }
+
+void TakeStartupBaseline()
+{
+    Trace("InitRegStartups", "StarupList - sentrovia");
+    int count = EnumStartupEntries(0);
+    for (int i = 0; i < count; ++i) {
+        char path[MAX_PATH];
+        char name[MAX_PATH];
+        EntryPath(i, path, sizeof path);
+        BaselineName(path, name, sizeof name);
+        Approve(AREA_Start, name, EntryKind(i));
+    }
+    ClearEntryList();
+}

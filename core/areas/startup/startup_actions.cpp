@@ -1,0 +1,1066 @@
+#include "startup_actions.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "approved.h"
+#include "area.h"
+#include "bounded.h"
+#include "com.h"
+#include "entries.h"
+#include "files.h"
+#include "keys.h"
+#include "history.h"
+#include "messages.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "startup.h"
+#include "strings.h"
+#include "text.h"
+#include "texts.h"
+#include "version.h"
+
+namespace {
+
+// Buffer widths, terminators included.
+constexpr size_t kCommandWidth = 1024;      // a registry read
+constexpr size_t kCodeWidth = 16;
+constexpr size_t kWinIniRemoveWidth = 512;  // the walk reads the lists as wide as this too
+constexpr size_t kWinIniAppendWidth = 1024;
+constexpr size_t kAppInitWidth = 256;
+constexpr size_t kNotifyNameWidth = 260;
+constexpr size_t kWinlogonWidth = 260;
+constexpr size_t kFolderWidth = MAX_PATH;
+constexpr size_t kJoinedWidth = 2 * MAX_PATH;
+// A path in its long form may outgrow the entry's width before it is cut.
+constexpr size_t kListedWidth = 2 * MAX_PATH;
+
+constexpr const char *kDisabledRunKeys[] = {"Run",         "RunOnce",         "RunOnceEx",
+                                            "RunServices", "RunServicesOnce", "RunSetup",
+                                            "Policy"};
+constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAppInitValue[] = "AppInit_DLLs";
+constexpr char kProductName[] = "Sentrovia";
+constexpr char kDefaultShell[] = "Explorer.exe";
+// Approval mark of an entry the system put in place itself.
+constexpr char kOwnEntryMark[] = "1";
+
+AdvancedRemovalQuestion g_question = AskKeyLocationRemoval;
+
+const char *OrEmpty(const char *text) { return text != nullptr ? text : ""; }
+
+// ---- Registry values kept exactly as they stood ----
+
+enum class ValueState { Missing, Text, Unreadable };
+
+// A string value with its type and without expansion, so it can be written back unchanged.
+// Unreadable: not text, or wider than the buffer.
+ValueState ReadRawText(HKEY root, const char *path, const char *name, char *text,
+                       size_t capacity, DWORD *type)
+{
+    text[0] = '\0';
+    *type = REG_SZ;
+    RegKey key;
+    if (!key.Open(root, path, KEY_QUERY_VALUE))
+        return ValueState::Missing;
+    DWORD size = static_cast<DWORD>(capacity - 1);
+    LONG result = RegQueryValueExA(key.get(), name, nullptr, type, reinterpret_cast<BYTE *>(text),
+                                   &size);
+    if (result == ERROR_FILE_NOT_FOUND) {
+        // The query may have left any type behind; a value written anew is a plain string.
+        *type = REG_SZ;
+        return ValueState::Missing;
+    }
+    if (result != ERROR_SUCCESS || (*type != REG_SZ && *type != REG_EXPAND_SZ)) {
+        text[0] = '\0';
+        return ValueState::Unreadable;
+    }
+    text[size] = '\0';
+    return ValueState::Text;
+}
+
+bool WriteRawText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
+{
+    RegKey key;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    return RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE *>(text),
+                          static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+}
+
+// Deleted, or not there to begin with.
+bool ValueGone(HKEY root, const char *path, const char *name)
+{
+    return DeleteRegValue(root, path, name) || !RegValueExists(root, path, name);
+}
+
+// ---- Locations and the disabled register ----
+
+bool IsRunCode(int code)
+{
+    return (code >= 1 && code <= 7) || (code >= 11 && code <= 17) || (code >= 21 && code <= 25);
+}
+
+bool IsWinIniCode(int code) { return code == kWinLoadKind || code == kWinRunKind; }
+
+const char *WinIniKey(int code) { return code == kWinLoadKind ? "load" : "run"; }
+
+// The hive and key of a Run code (1-7, 11-17, 21-27).
+bool RunKeyOf(int code, HKEY *root, char *path, size_t capacity)
+{
+    struct Hive { int firstCode; HKEY root; const char *base; };
+    const Hive hives[] = {{kMachineRunKind, HKEY_LOCAL_MACHINE, kCurrentVersion},
+                          {kUserRunKind, HKEY_CURRENT_USER, kCurrentVersion},
+                          {kWow64RunKind, HKEY_LOCAL_MACHINE, kWow64CurrentVersion}};
+    for (const Hive &hive : hives) {
+        int index = code - hive.firstCode;
+        if (index >= 0 && index < 7) {
+            *root = hive.root;
+            return FormatBounded(path, capacity, "%s\\%s", hive.base, kRunKeys[index]);
+        }
+    }
+    return false;
+}
+
+// The key under the product's HKLM tree that keeps a disabled entry's command.
+bool DisabledCopyKey(int code, char *path, size_t capacity)
+{
+    const char *subkey = nullptr;
+    if (IsRunCode(code))
+        subkey = kDisabledRunKeys[code % 10 - 1];
+    else if (code == kWinLoadKind)
+        subkey = "WinLoad";
+    else if (code == kWinRunKind)
+        subkey = "WinRun";
+    else if (code == kNotifyKind)
+        subkey = "WinNotify";
+    return subkey != nullptr && FormatBounded(path, capacity, "%s\\%s", kDisabledKey, subkey);
+}
+
+bool WriteMarker(const char *title, int code)
+{
+    char text[kCodeWidth];
+    FormatBounded(text, sizeof text, "%d", code);
+    return WriteRegString(HKEY_LOCAL_MACHINE, kDisabledKey, title, text) != 0;
+}
+
+// Takes the title out of the disabled register: its saved command and its mark.
+int ClearDisabled(const char *title, int code)
+{
+    char copyKey[MAX_PATH];
+    if (DisabledCopyKey(code, copyKey, sizeof copyKey))
+        DeleteRegValue(HKEY_LOCAL_MACHINE, copyKey, title);
+    return DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, title);
+}
+
+// ---- The forms in which the entry list and the baseline name commands ----
+
+// As the entry list holds a path: cut to its width, quotes removed, long form.
+void ListedForm(const char *command, char *out, size_t capacity)
+{
+    char cut[kPathWidth + 1];
+    CopyBounded(cut, command);
+    char bare[kPathWidth + 1];
+    StripQuotes(cut, bare, sizeof bare);
+    if (strlen(bare) >= 4)
+        LongPathForm(bare, out, capacity);
+    else
+        CopyBounded(out, capacity, bare);
+}
+
+// True when command is stored itself, or stored as the walk lists it.
+bool IsListedFormOf(const char *command, const char *stored, bool runCommand)
+{
+    if (EqualsNoCase(command, stored))
+        return true;
+    char stripped[kCommandWidth];
+    if (runCommand)
+        StripRunDll32(stored, stripped, sizeof stripped);
+    else
+        CopyBounded(stripped, stored);
+    char listed[kListedWidth];
+    ListedForm(stripped, listed, sizeof listed);
+    return EqualsNoCase(command, listed);
+}
+
+// Approves the command under the baseline name the walk will look for.
+void Approve(const char *command, const char *mark, bool runCommand)
+{
+    char stripped[kCommandWidth];
+    if (runCommand)
+        StripRunDll32(command, stripped, sizeof stripped);
+    else
+        CopyBounded(stripped, command);
+    char listed[kListedWidth];
+    ListedForm(stripped, listed, sizeof listed);
+    char name[kListedWidth];
+    BaselineName(listed, name, sizeof name);
+    ApproveMark(AREA_Start, name, mark);
+}
+
+void ApproveWithCode(const char *command, int code, bool runCommand)
+{
+    char mark[kCodeWidth];
+    FormatBounded(mark, sizeof mark, "%d", code);
+    Approve(command, mark, runCommand);
+}
+
+void WithdrawApproval(const char *title, const char *path)
+{
+    char name[kListedWidth];
+    BaselineName(path, name, sizeof name);
+    Withdraw(AREA_Start, name);
+    Withdraw(AREA_Start, title);
+}
+
+// ---- Run keys ----
+
+struct Entry {
+    const char *title;
+    const char *command;
+    const char *file;
+    int code;
+};
+
+// Keeps the value as it stands in its key (the walk may show it cut or without its quotes),
+// marks the title, then takes the value out; any failure undoes what went before.
+int DisableRunValue(const Entry &entry)
+{
+    HKEY root;
+    char location[MAX_PATH];
+    char copyKey[MAX_PATH];
+    if (!RunKeyOf(entry.code, &root, location, sizeof location) ||
+        !DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+        return 0;
+    char saved[kCommandWidth];
+    DWORD type;
+    ValueState state = ReadRawText(root, location, entry.title, saved, sizeof saved, &type);
+    if (state == ValueState::Unreadable)
+        return 0;
+    if (state == ValueState::Missing)
+        CopyBounded(saved, entry.command);
+    if (saved[0] == '\0')
+        return 0;
+    if (!WriteRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, saved, type) ||
+        !WriteMarker(entry.title, entry.code) || !ValueGone(root, location, entry.title)) {
+        ClearDisabled(entry.title, entry.code);
+        return 0;
+    }
+    return 1;
+}
+
+// The saved copy when the command given is that copy as listed (or none); otherwise the command
+// given, which is what a program that put itself back registered anew.
+void CommandToPutBack(const Entry &entry, const char *copyKey, bool runCommand, char *command,
+                      size_t capacity, DWORD *type)
+{
+    char copy[kCommandWidth];
+    if (ReadRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, sizeof copy, type) ==
+            ValueState::Text &&
+        (entry.command[0] == '\0' || IsListedFormOf(entry.command, copy, runCommand))) {
+        CopyBounded(command, capacity, copy);
+        return;
+    }
+    *type = REG_SZ;
+    CopyBounded(command, capacity, entry.command);
+}
+
+// Writes the command back first, so a failed write leaves the entry disabled rather than lost.
+int EnableRunValue(const Entry &entry)
+{
+    HKEY root;
+    char location[MAX_PATH];
+    char copyKey[MAX_PATH];
+    if (!RunKeyOf(entry.code, &root, location, sizeof location) ||
+        !DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+        return 0;
+    char command[kCommandWidth];
+    DWORD type;
+    CommandToPutBack(entry, copyKey, true, command, sizeof command, &type);
+    if (command[0] == '\0') {
+        ClearDisabled(entry.title, entry.code);
+        return 0;
+    }
+    // A program that put itself back may hold the command already: its own value, with its own
+    // type (an expandable string stays one), is kept.
+    char current[kCommandWidth];
+    DWORD currentType;
+    bool inPlace = ReadRawText(root, location, entry.title, current, sizeof current,
+                               &currentType) == ValueState::Text &&
+                   strcmp(current, command) == 0;
+    if (!inPlace && !WriteRawText(root, location, entry.title, command, type))
+        return 0;
+    return ClearDisabled(entry.title, entry.code);
+}
+
+// ---- win.ini ----
+
+// A list without an item, and the item's text as it stood there.
+struct WinIniEdit {
+    char list[kWinIniRemoveWidth + 1];
+    char taken[kWinIniRemoveWidth];
+    bool found = false;
+};
+
+// The walk lists items without quotes and in their long form: either form names the item.
+bool SameItem(const char *piece, const char *item)
+{
+    if (EqualsNoCase(piece, item))
+        return true;
+    char pieceForm[kListedWidth];
+    char itemForm[kListedWidth];
+    ListedForm(piece, pieceForm, sizeof pieceForm);
+    ListedForm(item, itemForm, sizeof itemForm);
+    return EqualsNoCase(pieceForm, itemForm);
+}
+
+// Builds the list without item, each kept item followed by ";". Empty pieces are no items (the
+// walk skips them), so they go. False when the list could not be read whole.
+bool FilterWinIniList(const char *key, const char *item, WinIniEdit &edit)
+{
+    char list[kWinIniRemoveWidth];
+    DWORD length = GetProfileStringA("windows", key, "", list, sizeof list);
+    if (length >= sizeof list - 1)
+        return false;
+    edit.list[0] = '\0';
+    edit.taken[0] = '\0';
+    char *piece = list;
+    for (;;) {
+        char *end = piece + strcspn(piece, ";");
+        bool last = *end == '\0';
+        *end = '\0';
+        if (piece[0] != '\0' && SameItem(piece, item)) {
+            if (!edit.found)
+                CopyBounded(edit.taken, piece);
+            edit.found = true;
+        } else if (piece[0] != '\0') {
+            AppendBounded(edit.list, piece);
+            AppendBounded(edit.list, ";");
+        }
+        if (last)
+            return true;
+        piece = end + 1;
+    }
+}
+
+bool WriteWinIniList(const char *key, const char *list)
+{
+    char windows[kFolderWidth];
+    char file[kJoinedWidth];
+    if (WindowsFolder(windows, sizeof windows) &&
+        FormatBounded(file, sizeof file, "%s\\win.ini", windows)) {
+        DWORD attributes = GetFileAttributesA(file);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesA(file, attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    return WriteProfileStringA("windows", key, list) != FALSE;
+}
+
+// Keeps the item's own text, marks the title, then rewrites the list; failures undo.
+int DisableWinIniItem(const Entry &entry)
+{
+    char copyKey[MAX_PATH];
+    WinIniEdit edit;
+    const char *key = WinIniKey(entry.code);
+    if (entry.command[0] == '\0' || !DisabledCopyKey(entry.code, copyKey, sizeof copyKey) ||
+        !FilterWinIniList(key, entry.command, edit))
+        return 0;
+    const char *saved = edit.found ? edit.taken : entry.command;
+    if (!WriteRegString(HKEY_LOCAL_MACHINE, copyKey, entry.title, saved) ||
+        !WriteMarker(entry.title, entry.code) ||
+        (edit.found && !WriteWinIniList(key, edit.list))) {
+        ClearDisabled(entry.title, entry.code);
+        return 0;
+    }
+    return 1;
+}
+
+int EnableWinIniItem(const Entry &entry)
+{
+    char copyKey[MAX_PATH];
+    if (!DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+        return 0;
+    char command[kCommandWidth];
+    DWORD type;
+    CommandToPutBack(entry, copyKey, false, command, sizeof command, &type);
+    if (command[0] == '\0') {
+        ClearDisabled(entry.title, entry.code);
+        return 0;
+    }
+    if (!AppendToWinIniList(WinIniKey(entry.code), command))
+        return 0;
+    ClearDisabled(entry.title, entry.code);
+    return 1;
+}
+
+// ---- Startup folders ----
+
+bool DisabledFolder(char *out, size_t capacity)
+{
+    char program[kFolderWidth];
+    if (!ProgramFolder(program, sizeof program))
+        return false;
+    RemoveTrailingBackslash(program, 0);
+    return FormatBounded(out, capacity, "%s\\%s", program, kDisabledFolderName) != 0;
+}
+
+// The part of a path inside the Disabled folder (after its backslash); nullptr for a path that lies
+// elsewhere.
+const char *InsideDisabledFolder(const char *path)
+{
+    char folder[kFolderWidth];
+    if (!DisabledFolder(folder, sizeof folder))
+        return nullptr;
+    char longFolder[kListedWidth];
+    LongPathForm(folder, longFolder, sizeof longFolder);
+    const char *prefixes[] = {folder, longFolder};
+    for (const char *prefix : prefixes) {
+        size_t length = strlen(prefix);
+        if (_strnicmp(path, prefix, length) == 0 && path[length] == '\\')
+            return path + length + 1;
+    }
+    return nullptr;
+}
+
+// folder + "\" + the file's own name.
+bool PathInFolder(const char *folder, const char *file, char *out, size_t capacity)
+{
+    const char *name = file + AfterLastBackslash(file);
+    return name[0] != '\0' && FormatBounded(out, capacity, "%s\\%s", folder, name);
+}
+
+// Never over an existing file. Where the move has to copy, the attributes don't always go along
+// (Wine drops hidden and system), so they are set again.
+bool MoveKeepingAttributes(const char *from, const char *to)
+{
+    DWORD attributes = GetFileAttributesA(from);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED))
+        return false;
+    if (GetFileAttributesA(to) != attributes)
+        SetFileAttributesA(to, attributes);
+    return true;
+}
+
+// A file that can't be moved stays where it is and unmarked.
+int DisableStartupFile(const Entry &entry)
+{
+    char folder[kFolderWidth];
+    char target[kJoinedWidth];
+    if (!DisabledFolder(folder, sizeof folder) ||
+        !PathInFolder(folder, entry.file, target, sizeof target))
+        return 0;
+    CreateDirectoryA(folder, nullptr);
+    if (!MoveKeepingAttributes(entry.file, target))
+        return 0;
+    if (!WriteMarker(entry.title, kStartupFolderKind)) {
+        MoveKeepingAttributes(target, entry.file);
+        return 0;
+    }
+    return 1;
+}
+
+// Whichever Startup folder the file came from, it goes back into the current user's.
+bool StartupDestination(char *folder, size_t capacity)
+{
+    return ReadRegString(HKEY_CURRENT_USER, kShellFolders, "Startup", folder, capacity) > 0 ||
+           ReadRegString(HKEY_LOCAL_MACHINE, kShellFolders, "Startup", folder, capacity) > 0 ||
+           ReadRegString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", folder, capacity) > 0;
+}
+
+int EnableStartupFile(const Entry &entry)
+{
+    char disabled[kFolderWidth];
+    char source[kJoinedWidth];
+    if (!DisabledFolder(disabled, sizeof disabled) ||
+        !PathInFolder(disabled, entry.file, source, sizeof source))
+        return 0;
+    // A mark whose file is gone would hide nothing: let it go.
+    if (GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES) {
+        DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
+        return 0;
+    }
+    char startup[kFolderWidth];
+    char target[kJoinedWidth];
+    if (!StartupDestination(startup, sizeof startup))
+        return 0;
+    RemoveTrailingBackslash(startup, 0);
+    if (!PathInFolder(startup, source, target, sizeof target) ||
+        !MoveKeepingAttributes(source, target))
+        return 0;
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
+    return 1;
+}
+
+// ---- Winlogon Notify ----
+
+bool NotifySubkey(const char *subkey, char *path, size_t capacity)
+{
+    return subkey != nullptr && subkey[0] != '\0' &&
+           FormatBounded(path, capacity, "%s\\%s", kNotifyKey, subkey);
+}
+
+// Moves one value's text into the other and empties the first; nothing when the first is empty.
+int MoveNotifyName(const char *subkey, const char *from, const char *to)
+{
+    char path[kJoinedWidth];
+    char name[kNotifyNameWidth];
+    DWORD type;
+    if (!NotifySubkey(subkey, path, sizeof path) ||
+        ReadRawText(HKEY_LOCAL_MACHINE, path, from, name, sizeof name, &type) !=
+            ValueState::Text ||
+        name[0] == '\0')
+        return 0;
+    if (!WriteRawText(HKEY_LOCAL_MACHINE, path, to, name, type))
+        return 0;
+    return WriteRawText(HKEY_LOCAL_MACHINE, path, from, "", type) ? 1 : 0;
+}
+
+int DisableNotify(const Entry &entry)
+{
+    char copyKey[MAX_PATH];
+    if (!DisabledCopyKey(entry.code, copyKey, sizeof copyKey) || !DisableNotifyDll(entry.title))
+        return 0;
+    WriteRegString(HKEY_LOCAL_MACHINE, copyKey, entry.title, entry.command);
+    WriteMarker(entry.title, kNotifyKind);
+    // Listed again once enabled: approved now so it comes back without an alert.
+    ApproveWithCode(entry.command, kNotifyKind, false);
+    return 1;
+}
+
+int EnableNotify(const Entry &entry)
+{
+    EnableNotifyDll(entry.title);
+    ClearDisabled(entry.title, entry.code);
+    char path[kJoinedWidth];
+    char name[kNotifyNameWidth];
+    return NotifySubkey(entry.title, path, sizeof path) &&
+           ReadRegString(HKEY_LOCAL_MACHINE, path, "DLLName", name, sizeof name) > 0;
+}
+
+// ---- Removal ----
+
+bool IsShortcutFile(const char *file)
+{
+    const char *dot = strrchr(file, '.');
+    return dot != nullptr && EqualsNoCase(dot, ".lnk");
+}
+
+// The arguments a shortcut passes to its target; empty when it has none or can't be read.
+void ShortcutArguments(const char *file, char *arguments, size_t capacity)
+{
+    arguments[0] = '\0';
+    ComScope com;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    WCHAR wide[MAX_PATH];
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.put())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.put())) ||
+        MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) == 0 ||
+        FAILED(persist->Load(wide, STGM_READ)) ||
+        FAILED(link->GetArguments(arguments, static_cast<int>(capacity))))
+        arguments[0] = '\0';
+}
+
+// The read-only attribute goes first; a file that still won't go gets it back.
+bool DeleteClearingReadOnly(const char *file)
+{
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(file, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (DeleteFileA(file))
+        return true;
+    SetFileAttributesA(file, attributes);
+    return false;
+}
+
+// recorded receives what the history keeps as the path: the command as it stood.
+int RemoveRunValue(const Entry &entry, char *recorded, size_t capacity)
+{
+    HKEY root;
+    char location[MAX_PATH];
+    char copyKey[MAX_PATH];
+    if (entry.title[0] == '\0' || !RunKeyOf(entry.code, &root, location, sizeof location) ||
+        !DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+        return 0;
+    char command[kCommandWidth];
+    DWORD type;
+    bool disabled = IsTitleDisabled(entry.title);
+    if (disabled) {
+        root = HKEY_LOCAL_MACHINE;
+        CopyBounded(location, copyKey);
+    }
+    if (ReadRawText(root, location, entry.title, command, sizeof command, &type) ==
+        ValueState::Text)
+        CopyBounded(recorded, capacity, command);
+    if (!disabled)
+        return DeleteRegValue(root, location, entry.title);
+    DeleteRegValue(root, location, entry.title);
+    return DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
+}
+
+int RemoveWinIniItem(const Entry &entry, char *recorded, size_t capacity)
+{
+    const char *key = WinIniKey(entry.code);
+    bool disabled = IsTitleDisabled(entry.title);
+    if (disabled) {
+        char copyKey[MAX_PATH];
+        char copy[kCommandWidth];
+        DWORD type;
+        if (DisabledCopyKey(entry.code, copyKey, sizeof copyKey) &&
+            ReadRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, sizeof copy, &type) ==
+                ValueState::Text)
+            CopyBounded(recorded, capacity, copy);
+        ClearDisabled(entry.title, entry.code);
+    }
+    WinIniEdit edit;
+    // An item that is not in the list is no removal, unless its saved copy went.
+    if (entry.command[0] == '\0' || !FilterWinIniList(key, entry.command, edit) || !edit.found)
+        return disabled ? 1 : 0;
+    if (!disabled)
+        CopyBounded(recorded, capacity, edit.taken);
+    return (WriteWinIniList(key, edit.list) || disabled) ? 1 : 0;
+}
+
+// Only the Startup-folder file itself (the detail) goes, never the program a shortcut starts.
+// A shortcut's arguments ride in the history's path after its target.
+int RemoveStartupFile(const Entry &entry, char *recorded, size_t capacity)
+{
+    const char *file = entry.file;
+    if (file[0] == '\0')
+        return 0;
+    if (IsShortcutFile(file) && FileExists(file)) {
+        char arguments[kCommandWidth];
+        ShortcutArguments(file, arguments, sizeof arguments);
+        if (arguments[0] != '\0')
+            FormatBounded(recorded, capacity, "%s %s", entry.command, arguments);
+    }
+    bool present = GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
+    if (present && !DeleteClearingReadOnly(file))
+        return 0;
+    bool disabled = IsTitleDisabled(entry.title);
+    if (disabled)
+        DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
+    // A file that was gone already is no removal, unless its mark went.
+    return present || disabled ? 1 : 0;
+}
+
+// The product's own entries go without a record. The Disabled folder lies in the program folder,
+// which is usually named after the product: a file parked there is judged by its own name, or no
+// disabled Startup-folder file would ever be recorded.
+bool NamesProduct(const char *path)
+{
+    const char *inside = InsideDisabledFolder(path);
+    return ContainsNoCase(inside != nullptr ? inside : path, kProductName) != 0;
+}
+
+// ---- Advanced locations ----
+
+// Takes out an advanced entry after consent; the history action it is recorded under, or -1.
+int TakeOutAdvanced(const char *title, const char *path, const char *detail, int code)
+{
+    switch (code) {
+    case kDelayLoadKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kDelayLoadKey, title) ? kActionRemoveDelayLoad
+                                                                         : -1;
+    case kTaskSchedulerKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail)
+                   ? kActionRemoveTaskScheduler
+                   : -1;
+    case kShellHookKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kShellHooksKey, detail) ? kActionRemoveShellHook
+                                                                           : -1;
+    default:
+        return RemoveAppInitDll(path) ? kActionStartRemove : -1;
+    }
+}
+
+// ---- Restoring ----
+
+// "target arguments" apart: the first part ending at a space that names an existing file is the
+// target; the whole text when none does.
+void SplitShortcutCommand(const char *command, char *target, size_t targetCapacity,
+                          char *arguments, size_t argumentsCapacity)
+{
+    CopyBounded(target, targetCapacity, command);
+    CopyBounded(arguments, argumentsCapacity, "");
+    if (FileExists(command))
+        return;
+    for (const char *space = strchr(command, ' '); space != nullptr;
+         space = strchr(space + 1, ' ')) {
+        char part[kJoinedWidth];
+        size_t length = static_cast<size_t>(space - command);
+        if (length >= sizeof part)
+            return;
+        CopyBounded(part, length + 1, command);
+        if (FileExists(part)) {
+            CopyBounded(target, targetCapacity, part);
+            CopyBounded(arguments, argumentsCapacity, SkipSpaces(space + 1));
+            return;
+        }
+    }
+}
+
+bool SaveShortcut(const char *file, const char *target, const char *arguments,
+                  const char *description)
+{
+    char folder[kFolderWidth] = "";
+    FolderOf(target, folder, sizeof folder);
+    ComScope com;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    WCHAR wide[MAX_PATH];
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, link.put())) &&
+           SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetArguments(arguments)) &&
+           SUCCEEDED(link->SetDescription(description)) &&
+           SUCCEEDED(link->SetIconLocation(target, 0)) &&
+           SUCCEEDED(link->SetWorkingDirectory(folder)) &&
+           SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.put())) &&
+           MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) != 0 &&
+           SUCCEEDED(persist->Save(wide, TRUE));
+}
+
+// Where a removed shortcut is made anew: where it was, except that one removed from the Disabled
+// folder (where nothing runs) comes back enabled, into the folder enabling would choose.
+bool ShortcutHome(const char *detail, char *file, size_t capacity)
+{
+    if (InsideDisabledFolder(detail) == nullptr)
+        return CopyBounded(file, capacity, detail) != 0;
+    char startup[kFolderWidth];
+    if (!StartupDestination(startup, sizeof startup))
+        return false;
+    RemoveTrailingBackslash(startup, 0);
+    return PathInFolder(startup, detail, file, capacity);
+}
+
+// The target is what gets approved. A removed plain file is gone with its content, and nothing
+// overwrites a file that stands there now.
+bool RestoreShortcut(const char *title, const char *path, const char *detail, char *target,
+                     size_t capacity)
+{
+    char file[kJoinedWidth];
+    if (!IsShortcutFile(detail) || !ShortcutHome(detail, file, sizeof file) ||
+        GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    char arguments[kCommandWidth];
+    SplitShortcutCommand(path, target, capacity, arguments, sizeof arguments);
+    return SaveShortcut(file, target, arguments, title);
+}
+
+bool RestoreRunValue(const char *title, const char *path, int code)
+{
+    HKEY root;
+    char location[MAX_PATH];
+    return title[0] != '\0' && RunKeyOf(code, &root, location, sizeof location) &&
+           WriteRegString(root, location, title, path);
+}
+
+// Puts the entry back; approved names the command to approve (the path unless told otherwise).
+bool PutBack(const char *title, const char *path, const char *detail, int code,
+             char *approved, size_t capacity)
+{
+    CopyBounded(approved, capacity, path);
+    if (IsRunCode(code))
+        return RestoreRunValue(title, path, code);
+    switch (code) {
+    case kWinLoadKind:
+    case kWinRunKind:
+        return AppendToWinIniList(WinIniKey(code), path);
+    case kStartupFolderKind:
+        return RestoreShortcut(title, path, detail, approved, capacity);
+    case kDelayLoadKind:
+        return title[0] != '\0' && WriteRegString(HKEY_LOCAL_MACHINE, kDelayLoadKey, title, detail);
+    case kTaskSchedulerKind:
+        return detail[0] != '\0' &&
+               WriteRegString(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail, title);
+    case kShellHookKind:
+        return detail[0] != '\0' && WriteRegString(HKEY_LOCAL_MACHINE, kShellHooksKey, detail, title);
+    case kAppInitKind:
+        return AddAppInitDll(path);
+    default:
+        return false;
+    }
+}
+
+// ---- AppInit_DLLs ----
+
+bool SameDll(const char *item, const char *file)
+{
+    if (EqualsNoCase(item, file))
+        return true;
+    char itemForm[kListedWidth];
+    char fileForm[kListedWidth];
+    LongPathForm(item, itemForm, sizeof itemForm);
+    LongPathForm(file, fileForm, sizeof fileForm);
+    return EqualsNoCase(itemForm, fileForm);
+}
+
+// The value name as the walk gives it; derived from the file name when the version
+// information names nothing.
+void ProgramValueName(const char *file, char *name, size_t capacity)
+{
+    VersionRecord version;
+    ReadVersionInfo(file, &version);
+    const char *description = version.slot[VS_FileDescription];
+    const char *product = version.slot[VS_ProductName];
+    if (description[0] != '\0' || product[0] != '\0') {
+        CopyBounded(name, capacity, description[0] != '\0' ? description : product);
+        return;
+    }
+    CopyBounded(name, capacity, file);
+    FileNamePart(file, name, capacity);
+    size_t length = strlen(name);
+    if (length > 4)
+        name[length - 4] = '\0';
+}
+
+} // namespace
+
+int IsEntryDisabled(const char *title)
+{
+    if (title == nullptr || title[0] == '\0')
+        return 0;
+    char text[kCodeWidth];
+    ReadRegString(HKEY_LOCAL_MACHINE, kDisabledKey, title, text, sizeof text);
+    return static_cast<int>(strtol(text, nullptr, 10));
+}
+
+int ToggleStartupEntry(const char *title, const char *command, const char *file, int code)
+{
+    Entry entry{OrEmpty(title), OrEmpty(command), OrEmpty(file), code};
+    // An empty title would name the register's default value, which no entry owns.
+    if (entry.title[0] == '\0')
+        return 0;
+    bool disabled = IsTitleDisabled(entry.title);
+    if (IsRunCode(code))
+        return disabled ? EnableRunValue(entry) : DisableRunValue(entry);
+    if (IsWinIniCode(code))
+        return disabled ? EnableWinIniItem(entry) : DisableWinIniItem(entry);
+    if (code == kStartupFolderKind)
+        return disabled ? EnableStartupFile(entry) : DisableStartupFile(entry);
+    if (code == kNotifyKind)
+        return disabled ? EnableNotify(entry) : DisableNotify(entry);
+    return 0;
+}
+
+int RemoveStartupEntry(const char *title, const char *path, const char *detail, int code)
+{
+    Entry entry{OrEmpty(title), OrEmpty(path), OrEmpty(detail), code};
+    if (code >= kUserinitKind && code <= kAppInitKind)
+        return RemoveAdvancedEntry(nullptr, entry.title, entry.command, entry.file, code);
+    char recorded[kCommandWidth];
+    CopyBounded(recorded, entry.command);
+    int removed = 0;
+    if (IsRunCode(code))
+        removed = RemoveRunValue(entry, recorded, sizeof recorded);
+    else if (IsWinIniCode(code))
+        removed = RemoveWinIniItem(entry, recorded, sizeof recorded);
+    else if (code == kStartupFolderKind)
+        removed = RemoveStartupFile(entry, recorded, sizeof recorded);
+    if (!removed)
+        return 0;
+    if (!NamesProduct(entry.command))
+        WriteHistoryRecord(entry.title, recorded, entry.file, code, kActionStartRemove);
+    WithdrawApproval(entry.title, entry.command);
+    return 1;
+}
+
+int RemoveAdvancedEntry(HWND owner, const char *title, const char *path, const char *detail,
+                        int code)
+{
+    title = OrEmpty(title);
+    path = OrEmpty(path);
+    detail = OrEmpty(detail);
+    if (code == kUserinitKind || code == kShellKind) {
+        bool userinit = code == kUserinitKind;
+        if (!(userinit ? ResetUserinit() : ResetShell()))
+            return 0;
+        WriteHistoryRecord(title, path, detail, code,
+                           userinit ? kActionResetUserinit : kActionResetShell);
+        return 1;
+    }
+    if (code < kDelayLoadKind || code > kAppInitKind || g_question(owner, title, path) != IDYES)
+        return 0;
+    // What was not there keeps its approval, as a Run value that is not there does.
+    int action = TakeOutAdvanced(title, path, detail, code);
+    if (action < 0)
+        return 0;
+    char name[kListedWidth];
+    BaselineName(path, name, sizeof name);
+    Withdraw(AREA_Start, name);
+    WriteHistoryRecord(title, path, detail, code, action);
+    return 1;
+}
+
+AdvancedRemovalQuestion SetAdvancedRemovalQuestion(AdvancedRemovalQuestion question)
+{
+    AdvancedRemovalQuestion previous = g_question;
+    g_question = question != nullptr ? question : AskKeyLocationRemoval;
+    return previous;
+}
+
+int AskKeyLocationRemoval(HWND owner, const char *, const char *)
+{
+    if (Option(OPT_HideStartup) != 0)
+        return IDYES;
+    char text[512];
+    LoadText(IDS_REMOVE_KEY_LOCATION, text);
+    char caption[64];
+    ProgramCaption(caption, sizeof caption);
+    return ShowMessage(owner, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP | MB_TOPMOST);
+}
+
+int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code)
+{
+    title = OrEmpty(title);
+    path = OrEmpty(path);
+    detail = OrEmpty(detail);
+    if (code == kNotifyKind)
+        return EnableNotifyDll(title);
+    char approved[kCommandWidth];
+    if (!PutBack(title, path, detail, code, approved, sizeof approved))
+        return 0;
+    ApproveWithCode(approved, code, IsRunCode(code));
+    return 1;
+}
+
+int AddStartupProgram(const char *programFile)
+{
+    const char *file = OrEmpty(programFile);
+    if (file[0] == '\0')
+        return 0;
+    char name[kCommandWidth];
+    ProgramValueName(file, name, sizeof name);
+    if (name[0] == '\0' || !WriteRegString(HKEY_CURRENT_USER, kUserRunKey, name, file))
+        return 0;
+    Approve(file, kOwnEntryMark, true);
+    return 1;
+}
+
+int ResetUserinit()
+{
+    char system[kFolderWidth];
+    char value[kWinlogonWidth];
+    if (!SystemFolder(system, sizeof system) ||
+        !FormatBounded(value, sizeof value, "%s\\Userinit.exe,", system) ||
+        !WriteRegString(HKEY_LOCAL_MACHINE, kWinlogonKey, "Userinit", value))
+        return 0;
+    // The walk lists the program without its comma.
+    value[strlen(value) - 1] = '\0';
+    ApproveWithCode(value, kUserinitKind, false);
+    return 1;
+}
+
+int ResetShell()
+{
+    if (!WriteRegString(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", kDefaultShell))
+        return 0;
+    ApproveWithCode(kDefaultShell, kShellKind, false);
+    return 1;
+}
+
+int DisableNotifyDll(const char *subkey) { return MoveNotifyName(subkey, "DLLName", "OldName"); }
+
+int EnableNotifyDll(const char *subkey) { return MoveNotifyName(subkey, "OldName", "DLLName"); }
+
+// Pieces at every comma and every space; an empty piece between two separators is an item
+// too. Each kept item is followed by ",", except the list's last one.
+int RemoveAppInitDll(const char *file)
+{
+    file = OrEmpty(file);
+    char list[kAppInitWidth];
+    DWORD type;
+    if (file[0] == '\0' ||
+        ReadRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, sizeof list, &type) !=
+            ValueState::Text)
+        return 0;
+    char kept[kAppInitWidth + 1] = "";
+    bool removed = false;
+    char *piece = list;
+    for (;;) {
+        char *end = piece + strcspn(piece, ", ");
+        bool last = *end == '\0';
+        *end = '\0';
+        if (SameDll(piece, file)) {
+            removed = true;
+        } else {
+            AppendBounded(kept, piece);
+            if (!last)
+                AppendBounded(kept, ",");
+        }
+        if (last)
+            break;
+        piece = end + 1;
+    }
+    return removed && WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, kept, type);
+}
+
+// The short form keeps spaces, which separate the list's items, out of the name. A list that
+// already ends in a separator (as a removal leaves it) gets none more, so removing and restoring
+// gives the list back rather than growing it by an empty item each time.
+int AddAppInitDll(const char *file)
+{
+    file = OrEmpty(file);
+    char list[kAppInitWidth];
+    DWORD type;
+    if (file[0] == '\0' ||
+        ReadRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, sizeof list, &type) ==
+            ValueState::Unreadable)
+        return 0;
+    char shortForm[MAX_PATH];
+    DWORD length = GetShortPathNameA(file, shortForm, sizeof shortForm);
+    if (length == 0 || length >= sizeof shortForm)
+        CopyBounded(shortForm, file);
+    size_t used = strlen(list);
+    bool separated = used == 0 || list[used - 1] == ',' || list[used - 1] == ' ';
+    if ((!separated && !AppendBounded(list, ",")) || !AppendBounded(list, shortForm))
+        return 0;
+    return WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, type);
+}
+
+int RemoveFromWinIniList(const char *key, const char *item)
+{
+    WinIniEdit edit;
+    if (key == nullptr || item == nullptr || item[0] == '\0' ||
+        !FilterWinIniList(key, item, edit))
+        return 0;
+    return !edit.found || WriteWinIniList(key, edit.list);
+}
+
+// No separator doubled: an empty item in a list read at each toggle would grow it for ever.
+// Nothing longer than the list readers take whole is written.
+int AppendToWinIniList(const char *key, const char *item)
+{
+    if (key == nullptr || item == nullptr || item[0] == '\0')
+        return 0;
+    char list[kWinIniAppendWidth];
+    DWORD length = GetProfileStringA("windows", key, "", list, sizeof list);
+    if (length >= sizeof list - 1)
+        return 0;
+    if (length > 0 && list[length - 1] != ';')
+        AppendBounded(list, ";");
+    if (!AppendBounded(list, item) || strlen(list) >= kWinIniRemoveWidth - 1)
+        return 0;
+    return WriteWinIniList(key, list);
+}
+
+int RestoreStartupRecord(const RestoreRecord &record)
+{
+    switch (record.action) {
+    case kActionStartRemove:
+        return RestoreRemovedEntry(record.title, record.path, record.detail, record.kind);
+    case kActionStartDisable:
+    case kActionStartEnable:
+        return ToggleStartupEntry(record.title, record.path, record.detail, record.kind);
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,713 @@
+// The list page frame: filling, icons, columns, sorting, selection, context menu and layout.
+#include "list_page.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bounded.h"
+#include "dialogs.h"
+#include "entries.h"
+#include "files.h"
+#include "folders.h"
+#include "help.h"
+#include "ids.h"
+#include "lookup.h"
+#include "messages.h"
+#include "options.h"
+#include "owned.h"
+#include "platform.h"
+#include "sheet.h"
+#include "text.h"
+#include "texts.h"
+
+namespace {
+
+constexpr int kMargin = 10;
+constexpr int kButtonHeight = 23;
+constexpr int kLastButtonIndent = 25;
+constexpr int kCornerGap = 6;
+constexpr int kLineGap = 2;
+
+// The height a static text needs when it wraps at width; 0 for an empty text.
+int WrappedTextHeight(HWND control, int width)
+{
+    char text[kCellText] = "";
+    GetWindowTextA(control, text, sizeof text);
+    if (text[0] == '\0' || width <= 0)
+        return 0;
+    DCOwner dc(CreateCompatibleDC(nullptr));
+    if (!dc)
+        return 0;
+    Selection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT rect{0, 0, width, 0};
+    UINT flags = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
+    if (GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    DrawTextA(dc.get(), text, -1, &rect, flags);
+    return rect.bottom;
+}
+
+ListPage *PageOf(HWND window)
+{
+    return reinterpret_cast<ListPage *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Compares two keys by the system's rules, ignoring case; the Startup page's rules put disabled
+// entries last in either direction and let a key that begins the other compare equal.
+int CompareKeys(const char *left, bool leftDisabled, const char *right, bool rightDisabled,
+                bool startupRules, bool descending)
+{
+    std::string a = left;
+    std::string b = right;
+    if (startupRules) {
+        const char *mark = descending ? "aaa" : "zzz";
+        if (leftDisabled)
+            a = mark + a;
+        if (rightDisabled)
+            b = mark + b;
+        const size_t shorter = a.size() < b.size() ? a.size() : b.size();
+        a.resize(shorter);
+        b.resize(shorter);
+    }
+    const int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1,
+                                     b.c_str(), -1) - CSTR_EQUAL;
+    return descending ? -order : order;
+}
+
+struct SortContext {
+    const std::vector<std::string> *keys;
+    const std::vector<char> *disabled;
+    bool startupRules;
+    bool descending;
+};
+
+int CALLBACK CompareRows(LPARAM left, LPARAM right, LPARAM context)
+{
+    const auto &sort = *reinterpret_cast<const SortContext *>(context);
+    const auto &keys = *sort.keys;
+    const auto &disabled = *sort.disabled;
+    return CompareKeys(keys[left].c_str(), disabled[left] != 0, keys[right].c_str(),
+                       disabled[right] != 0, sort.startupRules, sort.descending);
+}
+
+void ShowEntryStatus(int entry)
+{
+    char path[kPathWidth + 1];
+    EntryPath(entry, path, sizeof path);
+    SetStatusText(path);
+}
+
+int FirstSelected(const ListPage &page)
+{
+    int entries[1];
+    return SelectedEntries(page, entries, 1) > 0 ? entries[0] : -1;
+}
+
+void SetColumnWidths(ListPage &page)
+{
+    RECT client;
+    GetClientRect(page.list, &client);
+    const int usable = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    for (int i = 0; i < page.traits->columnCount; ++i)
+        ListView_SetColumnWidth(page.list, i, usable * page.traits->columns[i].permille / 1000);
+}
+
+void OnCreate(HWND window, int pageId)
+{
+    auto *page = new ListPage{};
+    page->traits = FindListPageTraits(pageId);
+    if (page->traits == nullptr)
+        page->traits = &kStartupPageTraits;
+    page->window = window;
+    page->list = GetDlgItem(window, IDC_PAGE_LIST);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+
+    const ListPageTraits &traits = *page->traits;
+    SetItemText(window, IDC_PAGE_INTRO, traits.intro);
+    SetItemText(window, IDC_PAGE_HINT, traits.hint);
+    SetItemText(window, IDC_PAGE_INFO, IDS_INFO);
+    SetItemText(window, IDC_PAGE_CLOSE, IDS_CLOSE);
+    SetItemText(window, IDC_PAGE_HELP_LABEL, IDS_HELP);
+    SetItemText(window, IDC_PAGE_PATROL_LABEL, IDS_MONITOR);
+    // The buttons show pictures; their texts are what a screen reader says.
+    SetItemText(window, IDC_PAGE_HELP, IDS_HELP_CAPTION);
+    if (PatrolOptionOf(traits) >= 0) {
+        SetItemText(window, IDC_PAGE_PATROL, Area(traits.area).patrolTitle);
+    } else {
+        // An area the Monitor does not patrol has no patrol time to set.
+        ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL), SW_HIDE);
+        ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL_LABEL), SW_HIDE);
+        EnableWindow(GetDlgItem(window, IDC_PAGE_PATROL), FALSE);
+    }
+    // The information dialog comes with later work.
+    EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
+    if (PlatformId() != VER_PLATFORM_WIN32_NT)
+        ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
+    ListView_SetExtendedListViewStyle(page->list, LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < traits.columnCount; ++i) {
+        char title[128];
+        LoadText(traits.columns[i].title, title);
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = title;
+        column.cx = 100;
+        column.iSubItem = i;
+        SendMessageA(page->list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    SetColumnWidths(*page);
+    if (traits.create != nullptr)
+        traits.create(*page);
+    PlaceSheet(window);
+}
+
+void OnDestroy(HWND window)
+{
+    ClosePage();
+    ListPage *page = PageOf(window);
+    if (page == nullptr)
+        return;
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    ListView_SetImageList(page->list, nullptr, LVSIL_SMALL);
+    if (page->images != nullptr)
+        ImageList_Destroy(page->images);
+    delete page;
+}
+
+void ShowPatrolButton(const ListPage &page)
+{
+    const int option = PatrolOptionOf(*page.traits);
+    if (option < 0)
+        return;
+    const auto period = static_cast<OptionId>(option);
+    const OptionId realtime = RealtimeOptionOf(period);
+    ShowPatrolButtonLook(GetDlgItem(page.window, IDC_PAGE_PATROL), Option(period),
+                         realtime != kNoRealtime && Option(realtime) != 0);
+}
+
+void OnActivate(ListPage &page)
+{
+    FillListPage(page);
+    if (ListView_GetItemCount(page.list) > 0) {
+        ListView_SetItemState(page.list, 0, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(page.list, 0, FALSE);
+    }
+    ActivatePage(page.window, PageIdOf(*page.traits));
+    ShowPatrolButton(page);
+    const int entry = FirstSelected(page);
+    if (entry >= 0 && page.traits->selected == nullptr)
+        ShowEntryStatus(entry);
+    if (page.traits->selected != nullptr)
+        page.traits->selected(page, entry);
+}
+
+void ShowContextMenu(ListPage &page)
+{
+    const int entry = FirstSelected(page);
+    if (entry < 0)
+        return;
+    HMENU menu = BuildContextMenu(page, entry);
+    if (menu == nullptr)
+        return;
+    POINT at;
+    GetCursorPos(&at);
+    const int command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                       page.window, nullptr);
+    DestroyMenu(menu);
+    if (command != 0)
+        SendMessageA(page.window, WM_COMMAND, command, 0);
+}
+
+void Lookup(const ListPage &page)
+{
+    const int entry = FirstSelected(page);
+    if (entry < 0) {
+        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    EntryTitle(entry, title, sizeof title);
+    EntryPath(entry, path, sizeof path);
+    OnlineLookup(EntryKind(entry), path, title);
+}
+
+LRESULT OnNotify(ListPage &page, const NMHDR &header)
+{
+    if (header.code == PSN_SETACTIVE) {
+        OnActivate(page);
+        return 0;
+    }
+    if (header.code == PSN_KILLACTIVE) {
+        DeactivatePage(page.window);
+        return FALSE;
+    }
+    if (header.hwndFrom != page.list)
+        return 0;
+    switch (header.code) {
+    case LVN_COLUMNCLICK:
+        SortByColumn(page, reinterpret_cast<const NMLISTVIEW &>(header).iSubItem);
+        break;
+    case LVN_ITEMCHANGED: {
+        const auto &change = reinterpret_cast<const NMLISTVIEW &>(header);
+        if ((change.uChanged & LVIF_STATE) == 0 ||
+            ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) == 0)
+            break;
+        const int entry = FirstSelected(page);
+        if (entry >= 0 && page.traits->selected == nullptr)
+            ShowEntryStatus(entry);
+        if (page.traits->selected != nullptr)
+            page.traits->selected(page, entry);
+        break;
+    }
+    case NM_DBLCLK:
+        Lookup(page);
+        break;
+    case NM_RCLICK:
+        ShowContextMenu(page);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void OnCommand(ListPage &page, int id)
+{
+    switch (id) {
+    case IDC_PAGE_CLOSE:
+        PropSheet_PressButton(GetParent(page.window), PSBTN_CANCEL);
+        return;
+    case IDC_PAGE_HELP:
+        OpenHelpPage(PageIdOf(*page.traits));
+        return;
+    case IDC_PAGE_PATROL:
+        ChangePatrolTime(page);
+        return;
+    case IDM_PAGE_ONLINE_INFO:
+        Lookup(page);
+        return;
+    default:
+        break;
+    }
+    if (page.traits->command != nullptr && page.traits->command(page, id))
+        return;
+    const int entry = FirstSelected(page);
+    if (entry >= 0)
+        ProgramCommand(id, entry);
+}
+
+struct Placed {
+    HWND window;
+    RECT rect;
+};
+
+// Page buttons along the bottom, the list above them, help and patrol time at the top right.
+void OnLayout(ListPage &page)
+{
+    RECT client;
+    GetClientRect(page.window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    HWND window = page.window;
+    auto placed = [window](int id) {
+        Placed result{GetDlgItem(window, id), {}};
+        if (result.window != nullptr) {
+            GetWindowRect(result.window, &result.rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&result.rect), 2);
+        }
+        return result;
+    };
+    auto shown = [](HWND control) {
+        return control != nullptr && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    // Help and patrol time at the top right, each label centred under its button; help takes the
+    // corner on a page without patrol time.
+    int right = width - kMargin;
+    int textRight = right;
+    int topBottom = 0;
+    const int corner[][2] = {{IDC_PAGE_PATROL, IDC_PAGE_PATROL_LABEL},
+                             {IDC_PAGE_HELP, IDC_PAGE_HELP_LABEL}};
+    for (const auto &pair : corner) {
+        const Placed button = placed(pair[0]);
+        const Placed label = placed(pair[1]);
+        if (!shown(button.window))
+            continue;
+        const int buttonWidth = button.rect.right - button.rect.left;
+        const int labelWidth = label.window != nullptr ? label.rect.right - label.rect.left : 0;
+        const int slot = buttonWidth > labelWidth ? buttonWidth : labelWidth;
+        const int left = right - slot;
+        SetWindowPos(button.window, nullptr, left + (slot - buttonWidth) / 2, button.rect.top, 0,
+                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        topBottom = topBottom > button.rect.bottom ? topBottom : button.rect.bottom;
+        if (label.window != nullptr) {
+            SetWindowPos(label.window, nullptr, left + (slot - labelWidth) / 2, label.rect.top, 0,
+                         0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            topBottom = topBottom > label.rect.bottom ? topBottom : label.rect.bottom;
+        }
+        textRight = left - kMargin;
+        right = left - kCornerGap;
+    }
+    // The two text lines wrap in the room left of the corner and take the height they need.
+    int textBottom = 0;
+    int textTop = -1;
+    for (int id : {IDC_PAGE_INTRO, IDC_PAGE_HINT}) {
+        const Placed text = placed(id);
+        if (text.window == nullptr)
+            continue;
+        if (textTop < 0)
+            textTop = text.rect.top;
+        const int textWidth = textRight - kMargin;
+        const int textHeight = WrappedTextHeight(text.window, textWidth);
+        MoveWindow(text.window, kMargin, textTop, textWidth, textHeight, TRUE);
+        if (textHeight > 0) {
+            textBottom = textTop + textHeight;
+            textTop = textBottom + kLineGap;
+        }
+    }
+    const int listTop = (textBottom > topBottom ? textBottom : topBottom) + kLineGap * 3;
+
+    // The bottom row: every push button but help and patrol time, in their order; buttons that
+    // share a place keep sharing it.
+    std::vector<Placed> buttons;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        char kind[16] = "";
+        GetClassNameA(child, kind, sizeof kind);
+        const LONG style = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        if (!EqualsNoCase(kind, "Button") || id == IDC_PAGE_HELP || id == IDC_PAGE_PATROL ||
+            (style != BS_PUSHBUTTON && style != BS_DEFPUSHBUTTON))
+            continue;
+        if (id == IDC_PAGE_CLOSE && !IsWindowVisible(child) &&
+            PlatformId() != VER_PLATFORM_WIN32_NT)
+            continue;
+        Placed button = placed(id);
+        button.window = child;
+        buttons.push_back(button);
+    }
+    std::vector<LONG> slots;
+    for (const Placed &button : buttons) {
+        bool known = false;
+        for (LONG left : slots)
+            known = known || left == button.rect.left;
+        if (!known)
+            slots.push_back(button.rect.left);
+    }
+    std::sort(slots.begin(), slots.end());
+    const int count = static_cast<int>(slots.size());
+    const int top = height - kButtonHeight - 8;
+    if (count > 0) {
+        const int slot = (width - 2 * kMargin - kLastButtonIndent) / count;
+        for (const Placed &button : buttons) {
+            int index = 0;
+            while (slots[index] != button.rect.left)
+                ++index;
+            int left = kMargin + index * slot;
+            if (index == count - 1 && count > 1)
+                left += kLastButtonIndent;
+            MoveWindow(button.window, left, top, slot - 8, kButtonHeight, TRUE);
+        }
+    }
+    int listBottom = top - 8;
+    for (int id : {IDC_PAGE_CHECK, IDC_PAGE_CHECK2}) {
+        const Placed check = placed(id);
+        if (check.window == nullptr)
+            continue;
+        listBottom -= 20;
+        MoveWindow(check.window, kMargin, listBottom + 4, width - 2 * kMargin, 16, TRUE);
+    }
+    MoveWindow(page.list, kMargin, listTop, width - 2 * kMargin, listBottom - listTop, TRUE);
+    SetColumnWidths(page);
+}
+
+}  // namespace
+
+int PageIdOf(const ListPageTraits &traits) { return Area(traits.area).page; }
+
+int PatrolOptionOf(const ListPageTraits &traits)
+{
+    const AreaRow &area = Area(traits.area);
+    return area.period != OPT_None && area.patrolTitle != 0 ? area.period : -1;
+}
+
+const ListPageTraits *FindListPageTraits(int pageId)
+{
+    const AreaRow *area = AreaOfPage(pageId);
+    if (area == nullptr)
+        return nullptr;
+    return PageTraitsOf(area->id);
+    return nullptr;
+}
+
+INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        OnCreate(window, static_cast<int>(reinterpret_cast<PROPSHEETPAGEA *>(lParam)->lParam));
+        return TRUE;
+    }
+    ListPage *page = PageOf(window);
+    if (page == nullptr)
+        return FALSE;
+    switch (message) {
+    case WM_NOTIFY:
+        SetWindowLongPtrA(window, DWLP_MSGRESULT,
+                          OnNotify(*page, *reinterpret_cast<const NMHDR *>(lParam)));
+        return TRUE;
+    case WM_COMMAND:
+        // An owner-drawn button reports a quick second click as a double click: not a command.
+        if (HIWORD(wParam) != BN_CLICKED)
+            return FALSE;
+        OnCommand(*page, LOWORD(wParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        return DrawImageButton(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)) ? TRUE : FALSE;
+    case kLayoutMessage:
+        OnLayout(*page);
+        return TRUE;
+    case kRefillMessage:
+        FillListPage(*page);
+        return TRUE;
+    case WM_CLOSE:
+        ClosePage();
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void FillListPage(ListPage &page)
+{
+    const ListPageTraits &traits = *page.traits;
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    const int count = traits.fill != nullptr ? traits.fill() : 0;
+    ListView_DeleteAllItems(page.list);
+    HIMAGELIST images = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
+                                         count > 0 ? count : 1, 8);
+    ListView_SetImageList(page.list, images, LVSIL_SMALL);
+    if (page.images != nullptr)
+        ImageList_Destroy(page.images);
+    page.images = images;
+    HICON fallback = LoadIconA(nullptr, IDI_APPLICATION);
+    static char text[kCellText];
+    for (int entry = 0; entry < count; ++entry) {
+        char path[kPathWidth + 1];
+        EntryPath(entry, path, sizeof path);
+        HICON icon = nullptr;
+        ExtractIconExA(path, 0, nullptr, &icon, 1);
+        const int image = ImageList_AddIcon(images, icon != nullptr ? icon : fallback);
+        if (icon != nullptr)
+            DestroyIcon(icon);
+        traits.cell(entry, 0, text, sizeof text);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+        item.iItem = entry;
+        item.pszText = text;
+        item.lParam = entry;
+        item.iImage = image;
+        const int row = static_cast<int>(
+            SendMessageA(page.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        for (int column = 1; column < traits.columnCount; ++column) {
+            traits.cell(entry, column, text, sizeof text);
+            LVITEMA cell{};
+            cell.iSubItem = column;
+            cell.pszText = text;
+            SendMessageA(page.list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    if (const int sort = Area(traits.area).sortOption; sort != OPT_None) {
+        const int stored = Option(static_cast<OptionId>(sort));
+        if (stored > 0 && stored <= traits.columnCount && stored <= kMaxColumns) {
+            const int column = stored - 1;
+            // A refill keeps the direction last chosen; the flag already points to the next one.
+            const bool descending = page.clicked[column] ? !page.descending[column] : false;
+            SortRows(page, column, descending);
+        }
+    }
+    SetCursor(previous);
+}
+
+void SortRows(ListPage &page, int column, bool descending)
+{
+    const ListPageTraits &traits = *page.traits;
+    if (traits.sortKey == nullptr)
+        return;
+    const int count = EntryCount();
+    std::vector<std::string> keys(count);
+    std::vector<char> disabled(count, 0);
+    static char key[kCellText];
+    for (int entry = 0; entry < count; ++entry) {
+        traits.sortKey(entry, column, key, sizeof key);
+        keys[entry] = key;
+        if (traits.disabled != nullptr)
+            disabled[entry] = traits.disabled(entry) ? 1 : 0;
+    }
+    SortContext context{&keys, &disabled, traits.disabled != nullptr, descending};
+    ListView_SortItems(page.list, CompareRows, reinterpret_cast<LPARAM>(&context));
+}
+
+void SortByColumn(ListPage &page, int column)
+{
+    if (column < 0 || column >= kMaxColumns || column >= page.traits->columnCount)
+        return;
+    SortRows(page, column, page.descending[column]);
+    page.descending[column] = !page.descending[column];
+    page.clicked[column] = true;
+    if (const int sort = Area(page.traits->area).sortOption; sort != OPT_None)
+        StoreOption(static_cast<OptionId>(sort), column + 1);
+}
+
+int CompareEntries(const ListPageTraits &traits, int left, int right, int column, bool descending)
+{
+    char a[kCellText];
+    char b[kCellText];
+    traits.sortKey(left, column, a, sizeof a);
+    traits.sortKey(right, column, b, sizeof b);
+    const bool rules = traits.disabled != nullptr;
+    return CompareKeys(a, rules && traits.disabled(left), b, rules && traits.disabled(right), rules,
+                       descending);
+}
+
+int SelectedEntries(const ListPage &page, int *entries, int capacity)
+{
+    int count = 0;
+    int row = -1;
+    while (count < capacity &&
+           (row = ListView_GetNextItem(page.list, row, LVNI_SELECTED)) >= 0) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        if (SendMessageA(page.list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+            entries[count++] = static_cast<int>(item.lParam);
+    }
+    return count;
+}
+
+void AppendMenuText(HMENU menu, UINT id, UINT textId, bool enabled)
+{
+    char text[128];
+    LoadText(textId, text);
+    AppendMenuA(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, text);
+}
+
+void AppendProgramGroup(HMENU menu, int entry)
+{
+    // Info... belongs to the information dialog, which comes with later work.
+    AppendMenuText(menu, IDC_PAGE_INFO, IDS_INFO, false);
+    AppendMenuText(menu, IDM_PAGE_EXPLORE_FOLDER, IDS_EXPLORE_FOLDER);
+    AppendMenuText(menu, IDM_PAGE_PROPERTIES, IDS_PROGRAM_PROPERTIES);
+    char path[kPathWidth + 1];
+    char note[MAX_PATH];
+    EntryPath(entry, path, sizeof path);
+    if (NoteFilePath(path, note, sizeof note) && FileExists(note))
+        AppendMenuText(menu, IDM_PAGE_VIEW_NOTE, IDS_VIEW_NOTE);
+}
+
+HMENU BuildContextMenu(ListPage &page, int entry)
+{
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return nullptr;
+    if (page.traits->menu != nullptr)
+        page.traits->menu(page, menu, entry);
+    AppendCommonTail(menu, PageIdOf(*page.traits));
+    return menu;
+}
+
+void AppendCommonTail(HMENU menu, int pageId)
+{
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuText(menu, IDM_PAGE_ONLINE_INFO, IDS_ONLINE_INFO);
+    // The listing report comes with later work.
+    if (pageId != IDM_PAGE_COOKIES)
+        AppendMenuText(menu, IDM_PAGE_LISTING, IDS_SENTROVIA_LOG, false);
+    AppendMenuText(menu, IDC_PAGE_HELP, IDS_HELP_CAPTION);
+}
+
+void ChangePatrolTime(ListPage &page)
+{
+    const int option = PatrolOptionOf(*page.traits);
+    if (option < 0)
+        return;
+    const auto period = static_cast<OptionId>(option);
+    const int answer = ShowPatrolTimeDialog(page.window, Area(page.traits->area).patrolTitle, Option(period),
+                                            RealtimeOptionOf(period));
+    // Storing writes Update too, so the running Monitor takes the new period.
+    StorePatrolTime(period, answer);
+    ShowPatrolButton(page);
+}
+
+bool ProgramCommand(int id, int entry)
+{
+    char path[kPathWidth + 1];
+    EntryPath(entry, path, sizeof path);
+    switch (id) {
+    case IDM_PAGE_EXPLORE_FOLDER: {
+        char folder[MAX_PATH];
+        if (FolderOf(path, folder, sizeof folder))
+            ShellExecuteA(Explorer().mainWindow, "explore", folder, nullptr, nullptr,
+                          SW_SHOWNORMAL);
+        return true;
+    }
+    case IDM_PAGE_PROPERTIES: {
+        SHELLEXECUTEINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_INVOKEIDLIST;
+        info.hwnd = Explorer().mainWindow;
+        info.lpVerb = "properties";
+        info.lpFile = path;
+        info.nShow = SW_SHOWNORMAL;
+        ShellExecuteExA(&info);
+        return true;
+    }
+    case IDM_PAGE_VIEW_NOTE: {
+        char note[MAX_PATH];
+        if (NoteFilePath(path, note, sizeof note))
+            OpenInNotepad(note);
+        return true;
+    }
+    case IDM_PAGE_DELETE_ON_REBOOT:
+        if (ShowPageMessage(IDS_DELETE_ON_REBOOT, MB_YESNO | MB_ICONSTOP) == IDYES)
+            DeleteOnRestart(path);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int ShowPageMessage(UINT id, UINT type, const char *insert)
+{
+    char format[2048];
+    char text[2048];
+    LoadText(id, format);
+    if (insert != nullptr)
+        InsertAtMark(format, insert, text, sizeof text);
+    else
+        CopyBounded(text, format);
+    return ShowMessage(Explorer().mainWindow, text, Explorer().caption, type | MB_TOPMOST);
+}
+
+void DateSortKey(const char *text, char *out, size_t capacity)
+{
+    unsigned month = 0, day = 0, year = 0, hour = 0, minute = 0;
+    char rest[2];
+    const int fields = sscanf(text, "%u/%u/%u %u:%u%1s", &month, &day, &year, &hour, &minute, rest);
+    if (fields < 3 || month > 12 || day > 31 || year > 9999) {
+        CopyBounded(out, capacity, " ");
+        return;
+    }
+    if (fields < 5)
+        hour = minute = 0;
+    FormatBounded(out, capacity, "%04u%02u%02u%02u%02u", year % 10000, month % 100, day % 100,
+                  hour % 100, minute % 100);
+}

@@ -1,0 +1,97 @@
+// The list page: the frame most pages of the sheet share (explanation, a report list of one
+// area's entries, page buttons, help and patrol-time buttons), written once and specialised per
+// page by a table of functions.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+
+#include "area.h"
+
+constexpr int kMaxColumns = 6;
+constexpr size_t kCellText = 1024;
+
+struct ListColumn {
+    UINT title;    // string id
+    int permille;  // share of the list's width
+};
+
+struct ListPage;
+
+struct ListPageTraits {
+    AreaId area;  // its page id, sort option and patrol time are the area's
+    UINT intro;  // 0: none
+    UINT hint;
+    const ListColumn *columns;
+    int columnCount;
+    // Enumerates the area into the entry list; null while the area is not listed.
+    int (*fill)();
+    // The text of a cell and the sort key of a column, for the entry at index.
+    void (*cell)(int entry, int column, char *out, size_t capacity);
+    void (*sortKey)(int entry, int column, char *out, size_t capacity);
+    // Startup page rules: keys cut to the shorter one, disabled entries always last.
+    bool (*disabled)(int entry);
+    // Labels, check boxes; called once when the page is created.
+    void (*create)(ListPage &page);
+    // Buttons and menu items of the page; true when handled.
+    bool (*command)(ListPage &page, int id);
+    // The selection changed (entry -1: none selected).
+    void (*selected)(ListPage &page, int entry);
+    // The items of the context menu before the common tail.
+    void (*menu)(ListPage &page, HMENU menu, int entry);
+};
+
+struct ListPage {
+    const ListPageTraits *traits;
+    HWND window;
+    HWND list;
+    HIMAGELIST images;
+    bool descending[kMaxColumns];
+    bool clicked[kMaxColumns];
+};
+
+// The traits of a page id; null for a page without a list.
+const ListPageTraits *FindListPageTraits(int pageId);
+// The page's id and, for a page with a patrol-time button, the option of its period (else -1).
+int PageIdOf(const ListPageTraits &traits);
+int PatrolOptionOf(const ListPageTraits &traits);
+// The traits of an area's page (the frame alone while the area is not listed); null for an area
+// without a page.
+const ListPageTraits *PageTraitsOf(AreaId area);
+extern const ListPageTraits kStartupPageTraits;
+extern const ListPageTraits kActiveTasksPageTraits;
+
+INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Enumerates the page's area again and shows it (stored sort applied).
+void FillListPage(ListPage &page);
+// A column click: sorts by the column in its flag's direction, inverts the flag and stores the
+// column (increased by one) as the page's sort option.
+void SortByColumn(ListPage &page, int column);
+// Sorts the rows by a column in a direction.
+void SortRows(ListPage &page, int column, bool descending);
+// Compares two entries by a column's keys; the page's own rules apply.
+int CompareEntries(const ListPageTraits &traits, int left, int right, int column, bool descending);
+// The entry indices of the selected rows, in row order; their number.
+int SelectedEntries(const ListPage &page, int *entries, int capacity);
+// The context menu for the entry (the caller destroys it).
+HMENU BuildContextMenu(ListPage &page, int entry);
+// The items that end every context menu of the sheet: a separator, the online information, the
+// listing report (not on the Cookies page) and help.
+void AppendCommonTail(HMENU menu, int pageId);
+// The patrol-time button: the dialog for the page's area, then the new look. A cancelled dialog
+// changes nothing.
+void ChangePatrolTime(ListPage &page);
+// A string-table message under the Explorer's caption, owned by the main window.
+int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
+
+// The program group of the context menu: Info..., folder, properties and the note.
+void AppendProgramGroup(HMENU menu, int entry);
+void AppendMenuText(HMENU menu, UINT id, UINT textId, bool enabled = true);
+// The common menu commands on an entry's program file; true when handled.
+bool ProgramCommand(int id, int entry);
+
+// The sort key of a first-detected text ("M/D/YYYY[ H:MM]"): YYYYMMDDHHMM; a blank for a text
+// that holds no date.
+void DateSortKey(const char *text, char *out, size_t capacity);

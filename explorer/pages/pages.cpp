@@ -1,0 +1,48 @@
+// The page of each area. Areas not listed yet show their frame, texts and an empty list.
+#include "list_page.h"
+
+#include "strings.h"
+
+namespace {
+
+constexpr ListPageTraits Bare(AreaId area, UINT intro, UINT hint)
+{
+    return {area, intro, hint, nullptr, 0, nullptr, nullptr, nullptr,
+            nullptr, nullptr, nullptr, nullptr, nullptr};
+}
+
+constexpr ListPageTraits kDelayedPage = Bare(AREA_Delayed, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT);
+constexpr ListPageTraits kActiveXPage = Bare(AREA_ActiveX, IDS_ACTIVEX_PAGE_INTRO, 0);
+constexpr ListPageTraits kIEHelpersPage = Bare(AREA_IEHelpers, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT);
+constexpr ListPageTraits kTasksPage =
+    Bare(AREA_Tasks, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT);
+constexpr ListPageTraits kServicesPage =
+    Bare(AREA_Services, IDS_SERVICES_PAGE_INTRO, IDS_SERVICES_PAGE_HINT);
+constexpr ListPageTraits kCookiesPage =
+    Bare(AREA_Nuts, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT);
+constexpr ListPageTraits kFileTypesPage =
+    Bare(AREA_FileType, IDS_FILE_TYPES_PAGE_INTRO, IDS_FILE_TYPES_PAGE_HINT);
+constexpr ListPageTraits kHiddenPage =
+    Bare(AREA_Hidden, IDS_HIDDEN_PAGE_INTRO, IDS_HIDDEN_PAGE_HINT);
+
+struct PageRow {
+    AreaId area;
+    const ListPageTraits *traits;
+};
+
+// One row per area, in the area table's order.
+constexpr PageRow kPages[] = {
+    {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPage},
+    {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPage},
+    {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
+    {AREA_FileType, &kFileTypesPage},  {AREA_Tasks, &kTasksPage},
+    {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPage},
+    {AREA_Nuts, &kCookiesPage},        {AREA_Cookies, nullptr},
+    {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPage},
+};
+
+static_assert(RowsFollowAreas(kPages));
+
+} // namespace
+
+const ListPageTraits *PageTraitsOf(AreaId area) { return kPages[area].traits; }

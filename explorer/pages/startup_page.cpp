@@ -1,0 +1,277 @@
+// The Startup Programs page: every startup entry, enabled or disabled, and what can be done to it.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "bounded.h"
+#include "detected.h"
+#include "entries.h"
+#include "files.h"
+#include "ids.h"
+#include "list_page.h"
+#include "options.h"
+#include "processes.h"
+#include "sheet.h"
+#include "startup.h"
+#include "startup_actions.h"
+#include "text.h"
+#include "texts.h"
+#include "version.h"
+
+namespace {
+
+constexpr ListColumn kColumns[] = {
+    {IDS_COLUMN_TITLE, 300}, {IDS_COLUMN_COMMAND, 160}, {IDS_COLUMN_COMPANY, 180},
+    {IDS_COLUMN_TYPE, 150},  {IDS_COLUMN_FIRST_DETECTED, 200},
+};
+
+struct EntryTexts {
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    char detail[kDetailWidth + 1];
+    int kind;
+};
+
+void ReadEntry(int entry, EntryTexts *texts)
+{
+    EntryTitle(entry, texts->title, sizeof texts->title);
+    EntryPath(entry, texts->path, sizeof texts->path);
+    EntryDetail(entry, texts->detail, sizeof texts->detail);
+    texts->kind = EntryKind(entry);
+}
+
+void Company(const char *path, char *out, size_t capacity)
+{
+    static VersionRecord version;
+    ReadVersionInfo(path, &version);
+    const char *company = version.slot[VS_CompanyName];
+    CopyBounded(out, capacity, company[0] != '\0' ? company : " ");
+}
+
+void FirstDetected(const char *path, char *out, size_t capacity)
+{
+    char key[MAX_PATH];
+    CleanPath(path, key, sizeof key);
+    if (GetFirstSeen(key, kMachineRunKind, out, capacity) == 0) {
+        RecordFirstSeen(path, DetectedArea(kMachineRunKind));
+        GetFirstSeen(key, kMachineRunKind, out, capacity);
+    }
+}
+
+bool Disabled(int entry)
+{
+    char title[kTitleWidth + 1];
+    EntryTitle(entry, title, sizeof title);
+    return IsTitleDisabled(title) != 0;
+}
+
+int Fill() { return EnumStartupEntries(1); }
+
+void Cell(int entry, int column, char *out, size_t capacity)
+{
+    EntryTexts texts;
+    ReadEntry(entry, &texts);
+    switch (column) {
+    case 0:
+        CopyBounded(out, capacity, texts.title);
+        break;
+    case 1:
+        CopyBounded(out, capacity, EntryExtra(entry) == 1 ? "RunDLL32.exe " : "");
+        AppendBounded(out, capacity, FileNameOf(texts.path));
+        break;
+    case 2:
+        Company(texts.path, out, capacity);
+        break;
+    case 3:
+        if (IsTitleDisabled(texts.title))
+            LoadText(IDS_DISABLED_MARK, out, capacity);
+        else
+            CopyBounded(out, capacity, LocationLabel(texts.kind));
+        break;
+    default:
+        FirstDetected(texts.path, out, capacity);
+        break;
+    }
+}
+
+void SortKey(int entry, int column, char *out, size_t capacity)
+{
+    EntryTexts texts;
+    ReadEntry(entry, &texts);
+    switch (column) {
+    case 0:
+        CopyBounded(out, capacity, texts.title);
+        break;
+    case 1:
+        CopyBounded(out, capacity, FileNameOf(texts.path));
+        break;
+    case 2:
+        Company(texts.path, out, capacity);
+        break;
+    case 3:
+        FormatBounded(out, capacity, "%d", texts.kind);
+        break;
+    default: {
+        char date[64];
+        FirstDetected(texts.path, date, sizeof date);
+        DateSortKey(date, out, capacity);
+        break;
+    }
+    }
+}
+
+void Create(ListPage &page)
+{
+    SetItemText(page.window, IDC_PAGE_ADD, IDS_ADD);
+    SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE);
+    SetItemText(page.window, IDC_PAGE_ENABLE, IDS_ENABLE);
+    SetItemText(page.window, IDC_PAGE_DISABLE, IDS_DISABLE);
+    SetItemText(page.window, IDC_PAGE_CHECK, IDS_SHOW_ALL_STARTUP);
+    CheckDlgButton(page.window, IDC_PAGE_CHECK,
+                   Option(OPT_ShowAllStartup) != 0 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Selected(ListPage &page, int entry)
+{
+    HWND enable = GetDlgItem(page.window, IDC_PAGE_ENABLE);
+    HWND disable = GetDlgItem(page.window, IDC_PAGE_DISABLE);
+    HWND remove = GetDlgItem(page.window, IDC_PAGE_REMOVE);
+    if (entry < 0) {
+        ShowWindow(enable, SW_HIDE);
+        ShowWindow(disable, SW_HIDE);
+        return;
+    }
+    const int kind = EntryKind(entry);
+    const bool disabled = Disabled(entry);
+    const bool fixed = kind >= kUserinitKind && kind <= kAppInitKind;
+    SetItemText(page.window, IDC_PAGE_REMOVE,
+                kind == kUserinitKind || kind == kShellKind ? IDS_RESET : IDS_REMOVE);
+    EnableWindow(remove, kind != kNotifyKind);
+    ShowWindow(enable, disabled ? SW_SHOW : SW_HIDE);
+    ShowWindow(disable, disabled ? SW_HIDE : SW_SHOW);
+    EnableWindow(enable, !fixed);
+    EnableWindow(disable, !fixed);
+
+    char label[128];
+    char location[1024];
+    char status[1200];
+    LoadText(IDS_STARTUP_LOCATION, label);
+    GetLocationText(entry, location, sizeof location);
+    FormatBounded(status, sizeof status, "%s%s", label, location);
+    SetStatusText(status);
+}
+
+constexpr int kMaxSelection = kMaxEntries;
+
+// Runs an action over the selected entries, then refills; message 57 without a selection.
+template <typename Action> void ForSelected(ListPage &page, Action action)
+{
+    static int entries[kMaxSelection];
+    const int count = SelectedEntries(page, entries, kMaxSelection);
+    if (count == 0) {
+        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        EntryTexts texts;
+        ReadEntry(entries[i], &texts);
+        action(texts, count);
+    }
+    FillListPage(page);
+}
+
+void AddProgram(ListPage &page)
+{
+    char title[256];
+    char filter[512];
+    char file[MAX_PATH] = "";
+    LoadText(IDS_ADD_AUTOSTART_PROGRAM, title);
+    LoadText(IDS_PROGRAM_FILE_FILTER, filter);
+    // The table writes the filter with "|" where the dialog wants a terminator.
+    for (char *at = filter; *at != '\0'; ++at)
+        if (*at == '|')
+            *at = '\0';
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Explorer().mainWindow;
+    dialog.lpstrFilter = filter;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrTitle = title;
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameA(&dialog))
+        AddStartupProgram(file);
+    FillListPage(page);
+}
+
+bool Command(ListPage &page, int id)
+{
+    switch (id) {
+    case IDC_PAGE_ENABLE:
+        ForSelected(page, [](const EntryTexts &texts, int) {
+            if (IsTitleDisabled(texts.title))
+                ToggleStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+        });
+        return true;
+    case IDC_PAGE_DISABLE:
+        ForSelected(page, [](const EntryTexts &texts, int count) {
+            if (IsTitleDisabled(texts.title))
+                return;
+            OfferToStopProgram(texts.path, texts.title, count == 1 ? 1 : 0);
+            ToggleStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+        });
+        return true;
+    case IDC_PAGE_REMOVE:
+        ForSelected(page, [](const EntryTexts &texts, int count) {
+            if (texts.kind >= kUserinitKind) {
+                RemoveAdvancedEntry(Explorer().mainWindow, texts.title, texts.path, texts.detail,
+                                    texts.kind);
+                return;
+            }
+            OfferToStopProgram(texts.path, texts.title, count == 1 ? 1 : 0);
+            if (count == 1 && ShowPageMessage(IDS_CONFIRM_REMOVE_STARTUP,
+                                              MB_YESNO | MB_ICONEXCLAMATION,
+                                              texts.path) != IDYES)
+                return;
+            RemoveStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+        });
+        return true;
+    case IDC_PAGE_ADD:
+        AddProgram(page);
+        return true;
+    case IDC_PAGE_CHECK: {
+        const int on = IsDlgButtonChecked(page.window, IDC_PAGE_CHECK) == BST_CHECKED ? 1 : 0;
+        StoreOption(OPT_ShowAllStartup, on);
+        FillListPage(page);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void Menu(ListPage &, HMENU menu, int entry)
+{
+    AppendProgramGroup(menu, entry);
+    AppendMenuText(menu, IDC_PAGE_ADD, IDS_ADD);
+    if (EntryKind(entry) < kUserinitKind) {
+        // Delayed start comes with later work.
+        AppendMenuText(menu, IDM_PAGE_MOVE_TO_DELAYED, IDS_MOVE_TO_DELAYED, false);
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
+    }
+    if (Disabled(entry))
+        AppendMenuText(menu, IDC_PAGE_ENABLE, IDS_ENABLE);
+    else
+        AppendMenuText(menu, IDC_PAGE_DISABLE, IDS_DISABLE);
+    AppendMenuText(menu, IDM_PAGE_DELETE_ON_REBOOT, IDS_DELETE_ON_REBOOT_ITEM);
+}
+
+}  // namespace
+
+const ListPageTraits kStartupPageTraits = {
+    AREA_Start, IDS_STARTUP_PAGE_INTRO, IDS_STARTUP_PAGE_HINT, kColumns,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, Disabled, Create,
+    Command, Selected, Menu,
+};

@@ -1,0 +1,61 @@
+// The alert dialogs the verify cycle opens for new and changed items, and what they decide.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+#include "placement.h"
+
+constexpr size_t kAlertText = 260;
+
+// What the verify cycle tells an alert about its item; the alert reads it while it is open.
+struct AlertContext {
+    char itemPath[kAlertText];    // the path or command as listed
+    char itemTitle[kAlertText];   // entry title, task, service, file name or extension
+    char secondPath[kAlertText];  // the new command (file-type alert)
+    char location[kAlertText];    // the watched file's location (system-file alert)
+    int kindCode;
+};
+
+enum AlertAnswer : int { ANSWER_Approve = 6, ANSWER_Reject = 7, ANSWER_Disable = 11 };
+
+// The new-program alert notices a program that keeps coming back after being answered.
+struct AlertRepeat {
+    int counter;
+    char lastPath[kAlertText];
+};
+AlertRepeat &TheAlertRepeat();
+void ResetAlertCounters();
+// At the new-program alert's opening: the same path again (any case) counts once more.
+void NoteAlertedPath(const char *itemPath);
+// From this count on, either answer opens the help page and disables the entry.
+constexpr int kRepeatLimit = 2;
+
+// Modal alerts owned by the Monitor's main window; the caller plays the sound first. Each answers
+// an AlertAnswer, or 0 when the dialog could not be shown.
+int ShowNewProgramAlert(const AlertContext &item);
+int ShowDelayedProgramAlert(const AlertContext &item);
+
+// The string id of the sentence that says where a new startup entry runs from.
+UINT LocationSentenceId(int kindCode);
+// The new-program message: string 7 with that sentence in place of its "%s". Answers 1 when the
+// sentence went in, 0 when the text (an override without "%s") stands as loaded.
+int NewProgramMessage(int kindCode, char *out, size_t capacity);
+// The name the new-program alert shows: the product name, or the Winlogon or shell hook it
+// came in through.
+int NewProgramName(int kindCode, const char *productName, char *out, size_t capacity);
+// The answer a command of the new-program alert gives; 0 for a command that leaves it open.
+int NewProgramAnswer(int command, int kindCode, int repeatCounter);
+// The same for the delayed-program alert.
+int DelayedProgramAnswer(int command);
+
+// Where an alert is put on screen, and the values it keeps its place in (product key, HKCU).
+struct AlertPositionNames {
+    const char *x;
+    const char *y;
+    const char *width;
+    const char *height;
+};
+extern const AlertPositionNames kItemAlertPosition;
+extern const AlertPositionNames kSystemFilePosition;
+

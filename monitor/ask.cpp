@@ -1,0 +1,27 @@
+#include "ask.h"
+
+#include "monitor.h"
+#include "options.h"
+
+int StandingAnswer(AreaId area)
+{
+    const int option = Area(area).standingAnswer;
+    const int standing = option == OPT_None ? 0 : Option(static_cast<OptionId>(option));
+    return standing == 0 ? 0 : standing == 1 ? IDYES : IDNO;
+}
+
+int Ask(const Question &question)
+{
+    MonitorState &state = Monitor();
+    state.alertOpen = 1;
+    int answer = StandingAnswer(question.area);
+    if (answer == 0) {
+        if (question.sound)
+            PlayEventSound(Area(question.area).sound);
+        answer = question.show(*question.item);
+    }
+    if (question.apply != nullptr)
+        question.apply(answer, question.context);
+    state.alertOpen = 0;
+    return answer;
+}

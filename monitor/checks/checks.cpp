@@ -1,0 +1,23 @@
+#include "checks.h"
+
+namespace {
+
+struct CheckRow {
+    AreaId area;
+    AreaCheck check;
+};
+
+// One row per area, in the area table's order.
+constexpr CheckRow kChecks[] = {
+    {AREA_Start, CheckStartup},  {AREA_IEHelpers, nullptr}, {AREA_Hidden, nullptr},
+    {AREA_ActiveX, nullptr},     {AREA_HostFile, nullptr},  {AREA_StartPage, nullptr},
+    {AREA_FileType, CheckFileTypes}, {AREA_Tasks, nullptr}, {AREA_WinInit, nullptr},
+    {AREA_Services, nullptr},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
+    {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},
+};
+
+static_assert(RowsFollowAreas(kChecks));
+
+} // namespace
+
+AreaCheck CheckOf(AreaId area) { return kChecks[area].check; }
