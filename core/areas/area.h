@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -47,61 +48,65 @@ struct RestoreRecord {
     const char *detail;
 };
 
+constexpr int OPT_None = -1;
+constexpr int kNoKind = INT_MAX;  // a kind range that claims no code
+
+// Rows name only the fields they need; the rest keep these defaults.
 struct AreaRow {
     AreaId id;
-    bool (*present)();  // whether the area exists on this platform; null: everywhere
+    bool (*present)() = nullptr;  // whether the area exists on this platform; null: everywhere
 
     // Approved snapshot: Software\Orvanto\Sentrovia\<snapshotKey>.
-    const char *snapshotKey;
-    Snapshot snapshot;
+    const char *snapshotKey = nullptr;
+    Snapshot snapshot = Snapshot::None;
     // Approves every item present now (the first snapshot); null when the area has none.
-    void (*takeBaseline)();
+    void (*takeBaseline)() = nullptr;
 
     // Detected register: Software\Orvanto\Detected\<detectedKey>, for kind codes kindLow-kindHigh.
-    const char *detectedKey;
-    FirstSeenKey firstSeenKey;
-    int kindLow;
-    int kindHigh;
+    const char *detectedKey = nullptr;
+    FirstSeenKey firstSeenKey = FirstSeenKey::Path;
+    int kindLow = kNoKind;
+    int kindHigh = kNoKind;
     // Fills the entry list with the items to date when the register is made; null: none.
-    int (*datedAtFirstRun)();
-    int pruneTurn;  // the Explorer's start prunes the area on this turn of nCount; -1 never
+    int (*datedAtFirstRun)() = nullptr;
+    int pruneTurn = -1;  // the Explorer's start prunes the area on this turn of nCount; -1 never
 
     // Options; OPT_None where the area has no such option.
-    int period;
-    int realtime;
-    int standingAnswer;
-    int sortOption;
-    UINT patrolTitle;  // the patrol-time dialog's title
+    int period = OPT_None;
+    int realtime = OPT_None;
+    int standingAnswer = OPT_None;
+    int sortOption = OPT_None;
+    UINT patrolTitle = 0;  // the patrol-time dialog's title
+    // A restart lowers no countdown of this area (a start may have set it to 0 on purpose).
+    bool countdownOnlyRaised = false;
 
     // Verify cycle.
-    VerifyHalf half;
-    const char *traceText;
-    UINT alertTip;  // the tray tip while its alert is open
-    SoundEvent sound;
+    VerifyHalf half = HALF_None;
+    const char *traceText = nullptr;
+    UINT alertTip = 0;  // the tray tip while its alert is open
+    SoundEvent sound = SOUND_None;
 
     // The page (its id is also the command that opens it and the help page's key).
-    int page;  // 0: none
-    int tabOrder;
-    UINT pageCaption;
-    int pageTemplate;
-    int tabIcon;
-    const char *helpPage;
+    int page = 0;  // 0: none
+    int tabOrder = 0;
+    UINT pageCaption = 0;
+    int pageTemplate = 0;
+    int tabIcon = 0;
+    const char *helpPage = nullptr;
     // The Monitor opens the page with startSwitch; the Explorer's command line matches pageSwitch
     // in switchOrder (a later match wins).
-    const char *startSwitch;
-    const char *pageSwitch;
-    int switchOrder;
+    const char *startSwitch = nullptr;
+    const char *pageSwitch = nullptr;
+    int switchOrder = 0;
     // The tray menu: group 1 or 2 (0: not in the menu), then menuOrder.
-    int menuGroup;
-    int menuOrder;
-    int menuCommand;
-    UINT menuText;
+    int menuGroup = 0;
+    int menuOrder = 0;
+    int menuCommand = 0;
+    UINT menuText = 0;
 
     // Puts back what a record of the area's kind codes undid; 1 when done. Null: nothing to undo.
-    int (*restore)(const RestoreRecord &record);
+    int (*restore)(const RestoreRecord &record) = nullptr;
 };
-
-constexpr int OPT_None = -1;
 
 const AreaRow &Area(AreaId id);
 // The row that owns a kind code; codes no area claims belong to the running programs.

@@ -233,28 +233,32 @@ int UrlQueryText(const char *text, char *out, size_t capacity)
     return writer.fitted;
 }
 
-int DoubleBackslashes(const char *text, char *out, size_t capacity)
+namespace {
+
+// Copies the text with every `from` written as `to`; whether it all fitted.
+int ReplaceEach(const char *text, char from, const char *to, char *out, size_t capacity)
 {
     PieceWriter writer(out, capacity);
     if (text == nullptr)
         return writer.fitted;
+    const size_t toLength = strlen(to);
     for (const char *p = text; *p != '\0'; ++p) {
-        if (!writer.Put(*p == '\\' ? "\\\\" : p, *p == '\\' ? 2 : 1))
+        if (!(*p == from ? writer.Put(to, toLength) : writer.Put(p, 1)))
             break;
     }
     return writer.fitted;
 }
 
+} // namespace
+
+int DoubleBackslashes(const char *text, char *out, size_t capacity)
+{
+    return ReplaceEach(text, '\\', "\\\\", out, capacity);
+}
+
 int CommasToSpaces(const char *text, char *out, size_t capacity)
 {
-    PieceWriter writer(out, capacity);
-    if (text == nullptr)
-        return writer.fitted;
-    for (const char *p = text; *p != '\0'; ++p) {
-        if (!writer.Put(*p == ',' ? " " : p, 1))
-            break;
-    }
-    return writer.fitted;
+    return ReplaceEach(text, ',', " ", out, capacity);
 }
 
 int InsertAtMark(const char *text, const char *insert, char *out, size_t capacity)

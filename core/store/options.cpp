@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "bounded.h"
+#include "ids.h"
 #include "keys.h"
 #include "language.h"
 #include "platform.h"
@@ -39,7 +40,7 @@ int32_t OptionDefault(OptionId id)
     case OPT_MaxCookie:
         return CurrentProgram() == ProgramKind::Monitor ? 315 : 4096;
     case OPT_TrayIcon:
-        return PlatformId() == VER_PLATFORM_WIN32_NT ? 101 : 159;
+        return IsNtFamily() ? IDI_MONITOR : IDI_MONITOR_CLASSIC;
     default:
         return kOptions[id].defaultValue;
     }

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // Every option once: its name and its default. MaxCookie and TrayIcon have defaults that depend
-// on the program and the platform (OptionDefault).
+// on the program and the platform (OptionDefault). The list is expanded only where ids.h is
+// in scope.
 #define SENTROVIA_OPTIONS(X)                                                                    \
     X(SendHistory, 0) X(HideBrisko, 0) X(HideStartup, 0) X(HideIEHelper, 0)                    \
     X(HideServices, 0) X(HideActiveX, 0) X(HideTasks, 0) X(HideFileType, 0) X(HideHidden, 0)   \
@@ -15,8 +16,9 @@
     X(FileType, 10) X(Tasks, 11) X(WinInit, 5) X(Services, 7) X(Nuts, 0) X(Cookies, 0)         \
     X(RealtimeStartup, 1) X(RealtimeIEHelper, 1) X(RealtimeSysFiles, 1) X(RealtimeFileType, 0) \
     X(RealtimeStartPage, 1) X(RealtimeHidden, 0) X(RealtimeActiveX, 1) X(RealtimeServices, 1)  \
-    X(ViewCookies, 0) X(UpdateCookieFile, 0) X(TrayIcon, kVariesByProgram) X(StartTab, 6026)   \
-    X(Browser, 1) X(BrowserFailure, 0) X(NoteSize, 14) X(nCount, 0)                            \
+    X(ViewCookies, 0) X(UpdateCookieFile, 0) X(TrayIcon, kVariesByProgram)                     \
+    X(StartTab, IDM_PAGE_STARTUP) X(Browser, 1) X(BrowserFailure, 0) X(NoteSize, 14)           \
+    X(nCount, 0)                                                                               \
     X(SortStartup, 0) X(SortPrograms, 0) X(SortActiveTask, 0) X(SortService, 0)                \
     X(SortScheduledTask, 0) X(SortIEHelper, 0) X(SortActiveX, 0) X(SortFileType, 0)            \
     X(SortHidden, 0) X(SortCookie, 0) X(SortHistory, 0)                                        \

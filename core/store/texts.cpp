@@ -74,3 +74,10 @@ void SetItemText(HWND dialog, int item, UINT id)
     if (LoadText(id, text) > 0)
         SetDlgItemTextA(dialog, item, text);
 }
+
+void SetCaptionText(HWND window, UINT id)
+{
+    char text[kTableText];
+    if (LoadText(id, text) > 0)
+        SetWindowTextA(window, text);
+}

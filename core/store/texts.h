@@ -13,3 +13,5 @@ int LoadText(UINT id, char *buffer, size_t capacity);
 template <size_t N> int LoadText(UINT id, char (&buffer)[N]) { return LoadText(id, buffer, N); }
 // Sets a dialog item's text from a string id; leaves the item alone when the text is empty.
 void SetItemText(HWND dialog, int item, UINT id);
+// Sets a window's caption from a string id; leaves it alone when the text is empty.
+void SetCaptionText(HWND window, UINT id);

@@ -135,7 +135,7 @@ int DeleteOnRestart(const char *path)
     if (path == nullptr || path[0] == '\0')
         return 0;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (PlatformId() == VER_PLATFORM_WIN32_NT)
+    if (IsNtFamily())
         return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
     // Windows 95/98/Me run wininit.ini's commands at start; it takes short names only.
     char shortPath[MAX_PATH];

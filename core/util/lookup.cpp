@@ -7,6 +7,7 @@
 #include "bounded.h"
 #include "datetexts.h"
 #include "detected.h"
+#include "entries.h"
 #include "files.h"
 #include "options.h"
 #include "platform.h"
@@ -144,4 +145,13 @@ int OnlineLookup(int kindCode, const char *path, const char *title)
     if (OpenWithAol(address))
         return 1;
     return ShellOpen(address) || RunDefaultBrowser(address);
+}
+
+void OnlineLookupOfEntry(int entry)
+{
+    char title[kTitleWidth + 1];
+    char path[kPathWidth + 1];
+    EntryTitle(entry, title, sizeof title);
+    EntryPath(entry, path, sizeof path);
+    OnlineLookup(EntryKind(entry), path, title);
 }

@@ -15,6 +15,7 @@ int TempFolder(char *buffer, size_t capacity);
 int ProgramFolder(char *buffer, size_t capacity);
 
 int PlatformId();   // VER_PLATFORM_WIN32_WINDOWS (1) or VER_PLATFORM_WIN32_NT (2)
+inline bool IsNtFamily() { return PlatformId() == VER_PLATFORM_WIN32_NT; }
 int MajorVersion();
 int MinorVersion();
 void CurrentLocalTime(SYSTEMTIME *now);

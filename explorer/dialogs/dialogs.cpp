@@ -8,6 +8,7 @@
 
 #include "area.h"
 #include "bounded.h"
+#include "dialog_state.h"
 #include "placement.h"
 #include "explorer_dialogs.h"
 #include "files.h"
@@ -92,11 +93,10 @@ void OnPatrolOk(HWND dialog, const PatrolRequest &request)
 
 INT_PTR CALLBACK PatrolTimeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *request = reinterpret_cast<PatrolRequest *>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    auto *request = DialogState<PatrolRequest>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        return OnPatrolInit(dialog, *reinterpret_cast<PatrolRequest *>(lParam));
+        return OnPatrolInit(dialog, *request);
     case WM_HSCROLL:
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_PATROL_SLIDER))
             FollowSlider(dialog);
@@ -177,9 +177,7 @@ void ShowStandingRows(HWND dialog)
 
 BOOL OnStandingInit(HWND dialog, StandingState &state)
 {
-    char caption[kTextLength];
-    if (LoadText(IDS_HIDE_ALERTS_CAPTION, caption) > 0)
-        SetWindowTextA(dialog, caption);
+    SetCaptionText(dialog, IDS_HIDE_ALERTS_CAPTION);
     SetItemText(dialog, IDC_HIDE_INTRO, IDS_HIDE_ALERTS_INTRO);
     SetItemText(dialog, IDC_HIDE_ALLOW_HEADING, IDS_ALWAYS_ALLOW);
     SetItemText(dialog, IDC_HIDE_DENY_HEADING, IDS_DENY_ALL);
@@ -215,11 +213,10 @@ int OnStandingClick(HWND dialog, int command)
 
 INT_PTR CALLBACK StandingAnswerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *state = reinterpret_cast<StandingState *>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    auto *state = DialogState<StandingState>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        return OnStandingInit(dialog, *reinterpret_cast<StandingState *>(lParam));
+        return OnStandingInit(dialog, *state);
     case WM_COMMAND: {
         if (state == nullptr)
             return FALSE;
@@ -257,9 +254,7 @@ struct ProtectionRequest {
 BOOL OnProtectionInit(HWND dialog, const ProtectionRequest &request)
 {
     // The product's name: the Explorer's own caption is "Loading..." until its sheet is up.
-    char caption[64];
-    if (LoadText(IDS_CAPTION, caption) > 0)
-        SetWindowTextA(dialog, caption);
+    SetCaptionText(dialog, IDS_CAPTION);
     SetItemText(dialog, IDC_PROTECT_TEXT, IDS_PROTECTED_ENTRY);
     SetItemText(dialog, IDC_PROTECT_CONSENT, IDS_REALLY_REMOVE);
     SetDlgItemTextA(dialog, IDC_PROTECT_PATH, request.path);

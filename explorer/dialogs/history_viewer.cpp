@@ -5,16 +5,17 @@
 #include <shellapi.h>
 
 #include "bounded.h"
+#include "dialog_state.h"
 #include "dialogs.h"
 #include "entries.h"
 #include "explorer_dialogs.h"
 #include "files.h"
 #include "owned.h"
+#include "page_host.h"
 #include "help.h"
 #include "history.h"
 #include "historyline.h"
 #include "ids.h"
-#include "list_page.h"
 #include "lookup.h"
 #include "strings.h"
 #include "texts.h"
@@ -148,9 +149,7 @@ void AddColumns(HWND list)
 
 BOOL OnInit(HWND dialog, ViewerState &state)
 {
-    char caption[kTextLength];
-    if (LoadText(IDS_HISTORY_CAPTION, caption) > 0)
-        SetWindowTextA(dialog, caption);
+    SetCaptionText(dialog, IDS_HISTORY_CAPTION);
     SetItemText(dialog, IDC_HISTORY_INTRO, IDS_HISTORY_INTRO);
     SetItemText(dialog, IDC_HISTORY_RESTORE, IDS_RESTORE);
     SetItemText(dialog, IDC_HISTORY_CLEAR, IDS_CLEAR_FILE);
@@ -179,11 +178,7 @@ void LookUpRecord(HWND dialog)
     const int entry = SelectedEntry(dialog);
     if (entry < 0)
         return;
-    char title[kTitleWidth + 1];
-    char path[kPathWidth + 1];
-    EntryTitle(entry, title, sizeof title);
-    EntryPath(entry, path, sizeof path);
-    OnlineLookup(EntryKind(entry), path, title);
+    OnlineLookupOfEntry(entry);
 }
 
 void OnCommand(HWND dialog, ViewerState &state, int command)
@@ -270,11 +265,10 @@ void OnNotify(HWND dialog, ViewerState &state, const NMHDR &header)
 
 INT_PTR CALLBACK HistoryViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *state = reinterpret_cast<ViewerState *>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    auto *state = DialogState<ViewerState>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        return OnInit(dialog, *reinterpret_cast<ViewerState *>(lParam));
+        return OnInit(dialog, *state);
     case WM_COMMAND:
         if (state == nullptr)
             return FALSE;

@@ -8,6 +8,7 @@
 #include "history.h"
 #include "ids.h"
 #include "list_page.h"
+#include "page_host.h"
 #include "options.h"
 #include "processes.h"
 #include "text.h"

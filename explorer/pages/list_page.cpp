@@ -22,7 +22,7 @@
 #include "options.h"
 #include "owned.h"
 #include "platform.h"
-#include "sheet.h"
+#include "page_host.h"
 #include "text.h"
 #include "texts.h"
 
@@ -147,7 +147,7 @@ void OnCreate(HWND window, int pageId)
     }
     // The information dialog comes with later work.
     EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
-    if (PlatformId() != VER_PLATFORM_WIN32_NT)
+    if (!IsNtFamily())
         ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
     ListView_SetExtendedListViewStyle(page->list, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < traits.columnCount; ++i) {
@@ -231,11 +231,7 @@ void Lookup(const ListPage &page)
         ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    char title[kTitleWidth + 1];
-    char path[kPathWidth + 1];
-    EntryTitle(entry, title, sizeof title);
-    EntryPath(entry, path, sizeof path);
-    OnlineLookup(EntryKind(entry), path, title);
+    OnlineLookupOfEntry(entry);
 }
 
 LRESULT OnNotify(ListPage &page, const NMHDR &header)
@@ -386,7 +382,7 @@ void OnLayout(ListPage &page)
             (style != BS_PUSHBUTTON && style != BS_DEFPUSHBUTTON))
             continue;
         if (id == IDC_PAGE_CLOSE && !IsWindowVisible(child) &&
-            PlatformId() != VER_PLATFORM_WIN32_NT)
+            !IsNtFamily())
             continue;
         Placed button = placed(id);
         button.window = child;
@@ -593,13 +589,6 @@ int SelectedEntries(const ListPage &page, int *entries, int capacity)
     return count;
 }
 
-void AppendMenuText(HMENU menu, UINT id, UINT textId, bool enabled)
-{
-    char text[128];
-    LoadText(textId, text);
-    AppendMenuA(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, text);
-}
-
 void AppendProgramGroup(HMENU menu, int entry)
 {
     // Info... belongs to the information dialog, which comes with later work.
@@ -622,16 +611,6 @@ HMENU BuildContextMenu(ListPage &page, int entry)
         page.traits->menu(page, menu, entry);
     AppendCommonTail(menu, PageIdOf(*page.traits));
     return menu;
-}
-
-void AppendCommonTail(HMENU menu, int pageId)
-{
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuText(menu, IDM_PAGE_ONLINE_INFO, IDS_ONLINE_INFO);
-    // The listing report comes with later work.
-    if (pageId != IDM_PAGE_COOKIES)
-        AppendMenuText(menu, IDM_PAGE_LISTING, IDS_SENTROVIA_LOG, false);
-    AppendMenuText(menu, IDC_PAGE_HELP, IDS_HELP_CAPTION);
 }
 
 void ChangePatrolTime(ListPage &page)

@@ -77,9 +77,6 @@ int CompareEntries(const ListPageTraits &traits, int left, int right, int column
 int SelectedEntries(const ListPage &page, int *entries, int capacity);
 // The context menu for the entry (the caller destroys it).
 HMENU BuildContextMenu(ListPage &page, int entry);
-// The items that end every context menu of the sheet: a separator, the online information, the
-// listing report (not on the Cookies page) and help.
-void AppendCommonTail(HMENU menu, int pageId);
 // The patrol-time button: the dialog for the page's area, then the new look. A cancelled dialog
 // changes nothing.
 void ChangePatrolTime(ListPage &page);
@@ -88,7 +85,6 @@ int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
 
 // The program group of the context menu: Info..., folder, properties and the note.
 void AppendProgramGroup(HMENU menu, int entry);
-void AppendMenuText(HMENU menu, UINT id, UINT textId, bool enabled = true);
 // The common menu commands on an entry's program file; true when handled.
 bool ProgramCommand(int id, int entry);
 

@@ -8,20 +8,18 @@
 #include "dialogs.h"
 #include "explorer_dialogs.h"
 #include "history_viewer.h"
+#include "ids.h"
 #include "init.h"
 #include "messages.h"
 #include "options.h"
 #include "platform.h"
-#include "sheet.h"
+#include "page_host.h"
 #include "strings.h"
 #include "texts.h"
 
 
 namespace {
 
-constexpr int kOptionsPageId = 6033;
-constexpr int kTrayIconClassic = 159;
-constexpr int kTrayIconModern = 101;
 constexpr size_t kTextLength = 1024;
 
 // A check box that holds one option as 0 or 1.
@@ -106,7 +104,7 @@ void ShowSettings(HWND page)
     Check(page, IDC_OPTIONS_AUTOSTART, IsAutoStartOn() != 0);
     for (const OptionBox &box : kOptionBoxes)
         Check(page, box.control, Option(box.option) == 1);
-    Check(page, IDC_OPTIONS_OLD_TRAY, Option(OPT_TrayIcon) == kTrayIconClassic);
+    Check(page, IDC_OPTIONS_OLD_TRAY, Option(OPT_TrayIcon) == IDI_MONITOR_CLASSIC);
     for (const PatrolButton &button : kPatrolButtons)
         ShowPatrolLook(page, button);
 }
@@ -215,7 +213,7 @@ BOOL OnNotify(HWND page, const NMHDR &header)
     switch (header.code) {
     case PSN_SETACTIVE:
         ShowSettings(page);
-        ActivatePage(page, kOptionsPageId);
+        ActivatePage(page, IDM_PAGE_OPTIONS);
         SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
         return TRUE;
     case PSN_KILLACTIVE:
@@ -254,7 +252,7 @@ INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 int HostsFilePath(char *out, size_t capacity)
 {
     char folder[MAX_PATH];
-    const bool nt = PlatformId() == VER_PLATFORM_WIN32_NT;
+    const bool nt = IsNtFamily();
     if (!(nt ? SystemFolder(folder, sizeof folder) : WindowsFolder(folder, sizeof folder))) {
         CopyBounded(out, capacity, "");
         return 0;
@@ -262,4 +260,4 @@ int HostsFilePath(char *out, size_t capacity)
     return FormatBounded(out, capacity, nt ? "%s\\drivers\\etc\\HOSTS" : "%s\\HOSTS", folder);
 }
 
-int TrayIconFor(bool olderStyle) { return olderStyle ? kTrayIconClassic : kTrayIconModern; }
+int TrayIconFor(bool olderStyle) { return olderStyle ? IDI_MONITOR_CLASSIC : IDI_MONITOR; }

@@ -12,7 +12,7 @@
 #include "list_page.h"
 #include "options.h"
 #include "processes.h"
-#include "sheet.h"
+#include "page_host.h"
 #include "startup.h"
 #include "startup_actions.h"
 #include "text.h"
@@ -68,7 +68,8 @@ bool Disabled(int entry)
 
 int Fill() { return EnumStartupEntries(1); }
 
-void Cell(int entry, int column, char *out, size_t capacity)
+// What a column shows or, for sorting, the key it sorts by.
+void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
 {
     EntryTexts texts;
     ReadEntry(entry, &texts);
@@ -77,48 +78,40 @@ void Cell(int entry, int column, char *out, size_t capacity)
         CopyBounded(out, capacity, texts.title);
         break;
     case 1:
-        CopyBounded(out, capacity, EntryExtra(entry) == 1 ? "RunDLL32.exe " : "");
+        CopyBounded(out, capacity, !sortKey && EntryExtra(entry) == 1 ? "RunDLL32.exe " : "");
         AppendBounded(out, capacity, FileNameOf(texts.path));
         break;
     case 2:
         Company(texts.path, out, capacity);
         break;
     case 3:
-        if (IsTitleDisabled(texts.title))
+        if (sortKey)
+            FormatBounded(out, capacity, "%d", texts.kind);
+        else if (IsTitleDisabled(texts.title))
             LoadText(IDS_DISABLED_MARK, out, capacity);
         else
             CopyBounded(out, capacity, LocationLabel(texts.kind));
         break;
-    default:
-        FirstDetected(texts.path, out, capacity);
+    default: {
+        char date[64];
+        FirstDetected(texts.path, date, sizeof date);
+        if (sortKey)
+            DateSortKey(date, out, capacity);
+        else
+            CopyBounded(out, capacity, date);
         break;
     }
+    }
+}
+
+void Cell(int entry, int column, char *out, size_t capacity)
+{
+    ColumnText(entry, column, false, out, capacity);
 }
 
 void SortKey(int entry, int column, char *out, size_t capacity)
 {
-    EntryTexts texts;
-    ReadEntry(entry, &texts);
-    switch (column) {
-    case 0:
-        CopyBounded(out, capacity, texts.title);
-        break;
-    case 1:
-        CopyBounded(out, capacity, FileNameOf(texts.path));
-        break;
-    case 2:
-        Company(texts.path, out, capacity);
-        break;
-    case 3:
-        FormatBounded(out, capacity, "%d", texts.kind);
-        break;
-    default: {
-        char date[64];
-        FirstDetected(texts.path, date, sizeof date);
-        DateSortKey(date, out, capacity);
-        break;
-    }
-    }
+    ColumnText(entry, column, true, out, capacity);
 }
 
 void Create(ListPage &page)

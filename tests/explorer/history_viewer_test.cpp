@@ -15,6 +15,7 @@
 #include "ids.h"
 #include "list_page.h"
 #include "options.h"
+#include "page_host.h"
 #include "platform.h"
 #include "registry.h"
 #include "regsandbox.h"

@@ -19,7 +19,7 @@
 #include "owned.h"
 #include "platform.h"
 #include "registry.h"
-#include "startup_actions.h"
+#include "shortcut.h"
 #include "strings.h"
 #include "text.h"
 #include "texts.h"
@@ -164,8 +164,7 @@ bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, 
     if (EqualsNoCase(name, walk.lastName) && EqualsNoCase(data, walk.lastData))
         return false;
     if (IsTitleDisabled(name)) {
-        ToggleStartupEntry(name, data, "", code);
-        ToggleStartupEntry(name, data, "", code);
+        DisableRunValueAgain(name, data, code);
         if (!RegValueExists(root, path, name))
             return true;
     }
@@ -225,13 +224,7 @@ bool ResolveShortcut(const char *file, char *target, size_t targetCapacity, char
 {
     CriticalErrorsOff quiet;
     ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> persist;
-    WCHAR wide[MAX_PATH];
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.put())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.put())) ||
-        MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) == 0 ||
-        FAILED(persist->Load(wide, STGM_READ)) ||
+    if (!LoadShortcut(file, link) ||
         // The link in memory follows a moved target; the file itself is never saved.
         link->Resolve(nullptr, MAKELONG(SLR_NO_UI, kResolveTimeoutMs)) != S_OK)
         return false;
@@ -520,37 +513,37 @@ struct Location {
 };
 
 constexpr Location kLocations[] = {
-    {1, "HKLM_RUN", "MACHINE_RUN"},
-    {2, "HKLM_RUNONCE", "MACHINE_RUNONCE"},
-    {3, "HKLM_RUNONCEEX", "MACHINE_RUNONCEEX"},
-    {4, "HKLM_RUNSERVICES", "MACHINE_RUNSERVICES"},
-    {5, "HKLM_RUNSERVICESONCE", "MACHINE_RUNSERVICESONCE"},
-    {6, "HKLM_RUNONCESETUP", "MACHINE_RUNONCESETUP"},
-    {7, "HKLM_POLICY", "MACHINE_RUNPOLICY"},
-    {11, "HKCU_RUN", "CURRENT_RUN"},
-    {12, "HKCU_RUNONCE", "CURRENT_RUNONCE"},
-    {13, "HKCU_RUNONCEEX", "CURRENT_RUNONCEEX"},
-    {14, "HKCU_RUNSERVICES", "CURRENT_RUNSERVICES"},
-    {15, "HKCU_RUNSERVICESONCE", "CURRENT_RUNSERVICESONCE"},
-    {16, "HKCU_RUNONCESETUP", nullptr},
-    {17, "HKCU_POLICY", nullptr},
-    {21, "x64_RUN", "WOW64_RUN"},
-    {22, "x64_RUNONCE", "WOW64_RUNONCE"},
-    {23, "x64_RUNONCEEX", "WOW64_RUNONCEEX"},
-    {24, "x64_RUNSERVICES", "WOW64_RUNSERVICES"},
-    {25, "x64_RUNSERVICESONCE", "WOW64_RUNSERVICESONCE"},
-    {26, "x64_RUNONCESETUP", nullptr},
-    {27, "x64_POLICY", nullptr},
-    {200, "STARTUP_FOLDER", "GROUP_STARTUP"},
-    {101, "WIN.INI_RUN", "WIN_RUN"},
-    {100, "WIN.INI_LOAD", "WIN_LOAD"},
-    {250, "LOGON_USERINIT", "WINLOGON_Userinit"},
-    {251, "LOGON_SHELL", "WINLOGON_Shell"},
-    {252, "DELAYLOAD", "REG_Delayload"},
-    {253, "TASKSCHEDULER", "REG_TaskScheduler"},
-    {254, "SHELLHOOK", "REG_ShellExecuteHook"},
-    {255, "APPINIT_DLL", "REG_AppInitDLLs"},
-    {256, "NOTIFY", "RUN_WINLOGONNOTIFY"},
+    {kMachineRunKind, "HKLM_RUN", "MACHINE_RUN"},
+    {kMachineRunKind + 1, "HKLM_RUNONCE", "MACHINE_RUNONCE"},
+    {kMachineRunKind + 2, "HKLM_RUNONCEEX", "MACHINE_RUNONCEEX"},
+    {kMachineRunKind + 3, "HKLM_RUNSERVICES", "MACHINE_RUNSERVICES"},
+    {kMachineRunKind + 4, "HKLM_RUNSERVICESONCE", "MACHINE_RUNSERVICESONCE"},
+    {kMachineRunKind + 5, "HKLM_RUNONCESETUP", "MACHINE_RUNONCESETUP"},
+    {kMachineRunKind + 6, "HKLM_POLICY", "MACHINE_RUNPOLICY"},
+    {kUserRunKind, "HKCU_RUN", "CURRENT_RUN"},
+    {kUserRunKind + 1, "HKCU_RUNONCE", "CURRENT_RUNONCE"},
+    {kUserRunKind + 2, "HKCU_RUNONCEEX", "CURRENT_RUNONCEEX"},
+    {kUserRunKind + 3, "HKCU_RUNSERVICES", "CURRENT_RUNSERVICES"},
+    {kUserRunKind + 4, "HKCU_RUNSERVICESONCE", "CURRENT_RUNSERVICESONCE"},
+    {kUserRunKind + 5, "HKCU_RUNONCESETUP", nullptr},
+    {kUserRunKind + 6, "HKCU_POLICY", nullptr},
+    {kWow64RunKind, "x64_RUN", "WOW64_RUN"},
+    {kWow64RunKind + 1, "x64_RUNONCE", "WOW64_RUNONCE"},
+    {kWow64RunKind + 2, "x64_RUNONCEEX", "WOW64_RUNONCEEX"},
+    {kWow64RunKind + 3, "x64_RUNSERVICES", "WOW64_RUNSERVICES"},
+    {kWow64RunKind + 4, "x64_RUNSERVICESONCE", "WOW64_RUNSERVICESONCE"},
+    {kWow64RunKind + 5, "x64_RUNONCESETUP", nullptr},
+    {kWow64RunKind + 6, "x64_POLICY", nullptr},
+    {kStartupFolderKind, "STARTUP_FOLDER", "GROUP_STARTUP"},
+    {kWinRunKind, "WIN.INI_RUN", "WIN_RUN"},
+    {kWinLoadKind, "WIN.INI_LOAD", "WIN_LOAD"},
+    {kUserinitKind, "LOGON_USERINIT", "WINLOGON_Userinit"},
+    {kShellKind, "LOGON_SHELL", "WINLOGON_Shell"},
+    {kDelayLoadKind, "DELAYLOAD", "REG_Delayload"},
+    {kTaskSchedulerKind, "TASKSCHEDULER", "REG_TaskScheduler"},
+    {kShellHookKind, "SHELLHOOK", "REG_ShellExecuteHook"},
+    {kAppInitKind, "APPINIT_DLL", "REG_AppInitDLLs"},
+    {kNotifyKind, "NOTIFY", "RUN_WINLOGONNOTIFY"},
 };
 
 const Location *FindLocation(int code)
@@ -633,7 +626,7 @@ int EnumStartupEntries(int listMode)
     WalkWinIniKey("load", kWinLoadKind);
     WalkDisabled();
     bool advanced = listMode == 0 || Option(OPT_ShowAllStartup) > 0;
-    if (advanced && PlatformId() == VER_PLATFORM_WIN32_NT) {
+    if (advanced && IsNtFamily()) {
         WalkUserinit();
         WalkShell();
     }

@@ -43,6 +43,9 @@ int BaselineName(const char *path, char *out, size_t capacity);
 
 // 1 when the disabled register holds a value named by the title.
 int IsTitleDisabled(const char *title);
+// A Run value back in its key under a disabled title is disabled again with the command it has
+// just registered (the actions unit does it; the walk only asks).
+void DisableRunValueAgain(const char *title, const char *command, int code);
 
 // The long location text of the entry at index (for the information dialog and the history);
 // its length, 0 with an empty text for an index that holds no entry.

@@ -18,6 +18,7 @@
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
+#include "shortcut.h"
 #include "startup.h"
 #include "strings.h"
 #include "text.h"
@@ -227,27 +228,37 @@ struct Entry {
     int code;
 };
 
+// Where a Run value lives and where its disabled copy is kept.
+struct RunPlaces {
+    HKEY root = nullptr;
+    char location[MAX_PATH];
+    char copyKey[MAX_PATH];
+};
+
+bool RunPlacesOf(int code, RunPlaces &places)
+{
+    return RunKeyOf(code, &places.root, places.location, sizeof places.location) &&
+           DisabledCopyKey(code, places.copyKey, sizeof places.copyKey);
+}
+
 // Keeps the value as it stands in its key (the walk may show it cut or without its quotes),
 // marks the title, then takes the value out; any failure undoes what went before.
 int DisableRunValue(const Entry &entry)
 {
-    HKEY root;
-    char location[MAX_PATH];
-    char copyKey[MAX_PATH];
-    if (!RunKeyOf(entry.code, &root, location, sizeof location) ||
-        !DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+    RunPlaces at;
+    if (!RunPlacesOf(entry.code, at))
         return 0;
     char saved[kCommandWidth];
     DWORD type;
-    ValueState state = ReadRawText(root, location, entry.title, saved, sizeof saved, &type);
+    ValueState state = ReadRawText(at.root, at.location, entry.title, saved, sizeof saved, &type);
     if (state == ValueState::Unreadable)
         return 0;
     if (state == ValueState::Missing)
         CopyBounded(saved, entry.command);
     if (saved[0] == '\0')
         return 0;
-    if (!WriteRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, saved, type) ||
-        !WriteMarker(entry.title, entry.code) || !ValueGone(root, location, entry.title)) {
+    if (!WriteRawText(HKEY_LOCAL_MACHINE, at.copyKey, entry.title, saved, type) ||
+        !WriteMarker(entry.title, entry.code) || !ValueGone(at.root, at.location, entry.title)) {
         ClearDisabled(entry.title, entry.code);
         return 0;
     }
@@ -273,15 +284,12 @@ void CommandToPutBack(const Entry &entry, const char *copyKey, bool runCommand, 
 // Writes the command back first, so a failed write leaves the entry disabled rather than lost.
 int EnableRunValue(const Entry &entry)
 {
-    HKEY root;
-    char location[MAX_PATH];
-    char copyKey[MAX_PATH];
-    if (!RunKeyOf(entry.code, &root, location, sizeof location) ||
-        !DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+    RunPlaces at;
+    if (!RunPlacesOf(entry.code, at))
         return 0;
     char command[kCommandWidth];
     DWORD type;
-    CommandToPutBack(entry, copyKey, true, command, sizeof command, &type);
+    CommandToPutBack(entry, at.copyKey, true, command, sizeof command, &type);
     if (command[0] == '\0') {
         ClearDisabled(entry.title, entry.code);
         return 0;
@@ -290,10 +298,10 @@ int EnableRunValue(const Entry &entry)
     // type (an expandable string stays one), is kept.
     char current[kCommandWidth];
     DWORD currentType;
-    bool inPlace = ReadRawText(root, location, entry.title, current, sizeof current,
+    bool inPlace = ReadRawText(at.root, at.location, entry.title, current, sizeof current,
                                &currentType) == ValueState::Text &&
                    strcmp(current, command) == 0;
-    if (!inPlace && !WriteRawText(root, location, entry.title, command, type))
+    if (!inPlace && !WriteRawText(at.root, at.location, entry.title, command, type))
         return 0;
     return ClearDisabled(entry.title, entry.code);
 }
@@ -556,13 +564,7 @@ void ShortcutArguments(const char *file, char *arguments, size_t capacity)
     arguments[0] = '\0';
     ComScope com;
     ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> persist;
-    WCHAR wide[MAX_PATH];
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.put())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.put())) ||
-        MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) == 0 ||
-        FAILED(persist->Load(wide, STGM_READ)) ||
+    if (!LoadShortcut(file, link) ||
         FAILED(link->GetArguments(arguments, static_cast<int>(capacity))))
         arguments[0] = '\0';
 }
@@ -849,6 +851,13 @@ int ToggleStartupEntry(const char *title, const char *command, const char *file,
     if (code == kNotifyKind)
         return disabled ? EnableNotify(entry) : DisableNotify(entry);
     return 0;
+}
+
+// The first toggle enables the saved copy, the second saves the new command in its place.
+void DisableRunValueAgain(const char *title, const char *command, int code)
+{
+    ToggleStartupEntry(title, command, "", code);
+    ToggleStartupEntry(title, command, "", code);
 }
 
 int RemoveStartupEntry(const char *title, const char *path, const char *detail, int code)

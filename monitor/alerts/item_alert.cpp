@@ -1,0 +1,155 @@
+// The item alerts' frame: what every item alert shows of the program, and where it stands.
+#include "item_alert.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "bounded.h"
+#include "dialog_state.h"
+#include "files.h"
+#include "fonts.h"
+#include "help.h"
+#include "keys.h"
+#include "lookup.h"
+#include "monitor.h"
+#include "owned.h"
+#include "platform.h"
+#include "registry.h"
+#include "strings.h"
+#include "text.h"
+#include "texts.h"
+#include "version.h"
+
+const AlertPositionNames kItemAlertPosition = {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"};
+const AlertPositionNames kSystemFilePosition = {"xPosSysFiles", "yPosSysFiles", "dxSysFiles",
+                                                "dySysFiles"};
+
+namespace {
+
+// One open item alert; lives on the opener's stack for the dialog's whole life.
+struct ItemAlertState {
+    const ItemAlertForm &form;
+    const AlertContext &item;
+    IconOwner fileIcon;
+};
+
+// A field keeps the template's own text when the file tells nothing.
+void SetFact(HWND dialog, int item, const char *text)
+{
+    if (text[0] != '\0')
+        SetDlgItemTextA(dialog, item, text);
+}
+
+// The file's icon shown on the icon button; the button itself never frees it.
+void ShowFileIcon(HWND dialog, ItemAlertState &state, const char *file)
+{
+    if (!FileExists(file))
+        return;
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file, 0);
+    // 1 means the file is no program; null, a program without icons. Either way the user sees
+    // the plain program icon, as the shell would show it (shared: never destroyed).
+    if (reinterpret_cast<UINT_PTR>(icon) <= 1)
+        icon = LoadIconA(nullptr, IDI_APPLICATION);
+    else
+        state.fileIcon.Reset(icon);
+    SendDlgItemMessageA(dialog, IDC_ALERT_ICON, BM_SETIMAGE, IMAGE_ICON,
+                        reinterpret_cast<LPARAM>(icon));
+}
+
+BOOL OnInit(HWND dialog, ItemAlertState &state)
+{
+    const AlertContext &item = state.item;
+    const ItemAlertForm &form = state.form;
+    SetItemText(dialog, IDC_ALERT_VERSION_LABEL, IDS_VERSION_LABEL);
+    SetCaptionText(dialog, form.caption);
+
+    char key[kAlertText];
+    CleanPath(item.itemPath, key, sizeof key);
+    VersionRecord version;
+    ReadVersionInfo(key, &version);
+
+    SetDlgItemTextA(dialog, IDC_ALERT_PATH, item.itemPath);
+    SetAlertItemFont(dialog, IDC_ALERT_PATH, FONT_BoldSansSerif);
+    ShowFileIcon(dialog, state, key);
+
+    if (form.opened != nullptr)
+        form.opened(item);
+    char name[kAlertText];
+    form.name(item, version.slot[VS_ProductName], name, sizeof name);
+    SetDlgItemTextA(dialog, IDC_ALERT_NAME, name);
+    SetAlertItemFont(dialog, IDC_ALERT_NAME, FONT_LargeArial);
+
+    SetFact(dialog, IDC_ALERT_VERSION, version.slot[VS_ProductVersion]);
+    SetFact(dialog, IDC_ALERT_COMPANY, version.slot[VS_CompanyName]);
+    SetFact(dialog, IDC_ALERT_DESCRIPTION, version.slot[VS_FileDescription]);
+
+    form.message(dialog, item);
+    SetItemText(dialog, IDYES, IDS_YES);
+    SetItemText(dialog, IDNO, form.noText);
+    SetItemText(dialog, IDC_ALERT_INFO, IDS_ONLINE_INFO);
+
+    RestoreAlertPosition(dialog, kItemAlertPosition.x, kItemAlertPosition.y);
+    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return TRUE;
+}
+
+void OnCommand(HWND dialog, ItemAlertState &state, int command)
+{
+    const AlertContext &item = state.item;
+    if (command == IDC_ALERT_INFO) {
+        OnlineLookup(item.kindCode + kLookupFromAlert, item.itemPath, item.itemTitle);
+        // Out of the topmost order, so the browser can come in front; the alert stays open.
+        SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        return;
+    }
+    if (int answer = state.form.answer(command, item))
+        EndDialog(dialog, answer);
+}
+
+void SaveItemAlertPosition(HWND dialog)
+{
+    const AlertPositionNames &names = kItemAlertPosition;
+    SaveAlertPosition(dialog, names.x, names.y, names.width, names.height);
+}
+
+INT_PTR CALLBACK ItemAlertProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *state = DialogState<ItemAlertState>(dialog, message, lParam);
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInit(dialog, *state);
+    case WM_COMMAND:
+        if (state == nullptr)
+            return FALSE;
+        OnCommand(dialog, *state, LOWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        // Not handled: the dialog manager turns it into the cancel command.
+        SaveItemAlertPosition(dialog);
+        return FALSE;
+    case WM_DESTROY:
+        SaveItemAlertPosition(dialog);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+void SetAlertItemFont(HWND dialog, int item, AlertFont font)
+{
+    SendDlgItemMessageA(dialog, item, WM_SETFONT, reinterpret_cast<WPARAM>(GetAlertFont(font)),
+                        FALSE);
+}
+
+int ShowItemAlert(const ItemAlertForm &form, const AlertContext &item)
+{
+    ItemAlertState state{form, item, {}};
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(form.templateId),
+                        Monitor().mainWindow, ItemAlertProc, reinterpret_cast<LPARAM>(&state));
+    return result > 0 ? static_cast<int>(result) : 0;
+}

@@ -1,0 +1,29 @@
+// The frame every item alert shares (the picture, the program's facts, the place on screen, the
+// online-information button); each template's file gives its form.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+#include "alerts.h"
+#include "fonts.h"
+
+// What sets one item-alert template apart.
+struct ItemAlertForm {
+    int templateId;
+    UINT caption;
+    UINT noText;
+    // Called as the alert opens; null: nothing to note.
+    void (*opened)(const AlertContext &item);
+    // The name shown in large type, from the program's product name.
+    void (*name)(const AlertContext &item, const char *productName, char *out, size_t capacity);
+    // Fills the message field.
+    void (*message)(HWND dialog, const AlertContext &item);
+    // The answer a command gives; 0 leaves the alert open.
+    int (*answer)(int command, const AlertContext &item);
+};
+
+// Shows the form as a modal alert owned by the Monitor's window; its answer, 0 when it could
+// not be shown.
+int ShowItemAlert(const ItemAlertForm &form, const AlertContext &item);
+void SetAlertItemFont(HWND dialog, int item, AlertFont font);
