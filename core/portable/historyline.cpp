@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "text.h"
 
 namespace {
 
@@ -55,24 +56,12 @@ template <size_t N> const Row *FirstWithCode(const Row (&table)[N], int code)
     return nullptr;
 }
 
-bool SameNoCase(const char *a, const char *b)
-{
-    for (;; ++a, ++b) {
-        char x = (*a >= 'a' && *a <= 'z') ? static_cast<char>(*a - 'a' + 'A') : *a;
-        char y = (*b >= 'a' && *b <= 'z') ? static_cast<char>(*b - 'a' + 'A') : *b;
-        if (x != y)
-            return false;
-        if (x == '\0')
-            return true;
-    }
-}
-
 // The last row is the table's answer for a name it does not know.
 template <size_t N> int CodeOfName(const Row (&table)[N], const char *name)
 {
     if (name != nullptr) {
         for (const Row &row : table) {
-            if (SameNoCase(row.name, name))
+            if (EqualsNoCase(row.name, name))
                 return row.code;
         }
     }
