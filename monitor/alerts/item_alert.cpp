@@ -1,22 +1,14 @@
 // The item alerts' frame: what every item alert shows of the program, and where it stands.
 #include "item_alert.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "bounded.h"
 #include "dialog_state.h"
 #include "files.h"
 #include "fonts.h"
-#include "help.h"
-#include "keys.h"
 #include "lookup.h"
 #include "monitor.h"
 #include "owned.h"
-#include "platform.h"
-#include "registry.h"
 #include "strings.h"
-#include "text.h"
 #include "texts.h"
 #include "version.h"
 
