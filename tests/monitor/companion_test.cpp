@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -22,11 +23,11 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Pumps messages until a signal arrives or the time is up.
-void PumpUntilSignal(DWORD limit)
+// Pumps messages until a signal arrives (if `untilSignal`) or the time is up.
+void Pump(DWORD limit, bool untilSignal = false)
 {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < limit && g_signals == 0) {
+    while (GetTickCount() - start < limit && !(untilSignal && g_signals != 0)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
@@ -34,29 +35,76 @@ void PumpUntilSignal(DWORD limit)
     }
 }
 
-int ThreadCount()
+void PumpUntilSignal(DWORD limit)
 {
+    Pump(limit, true);
+}
+
+std::set<DWORD> OwnThreads()
+{
+    std::set<DWORD> threads;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    int count = 0;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            threads.insert(entry.th32ThreadID);
     CloseHandle(snapshot);
-    return count;
+    return threads;
 }
 
-// The thread count once it has come down to `expected`, or as it stands after a few seconds:
-// Wine starts helper threads of its own now and then, which end by themselves, while a watcher
-// left running never would.
-int ThreadCountSettlingAt(int expected)
+std::set<DWORD> ProcessIds()
 {
-    int count = ThreadCount();
-    for (int wait = 0; count != expected && wait < 60; ++wait) {
-        Sleep(100);
-        count = ThreadCount();
+    std::set<DWORD> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.insert(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return processes;
+}
+
+template <typename Step> std::set<DWORD> ThreadsStartedBy(Step step)
+{
+    std::set<DWORD> before = OwnThreads();
+    step();
+    std::set<DWORD> started;
+    for (DWORD id : OwnThreads())
+        if (!before.count(id))
+            started.insert(id);
+    return started;
+}
+
+// Whether every thread in `threads` has ended within a few seconds.
+bool ThreadsEnd(const std::set<DWORD> &threads)
+{
+    for (DWORD id : threads) {
+        HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+        if (thread == nullptr)
+            continue;  // already gone
+        DWORD waited = WaitForSingleObject(thread, 6000);
+        CloseHandle(thread);
+        if (waited != WAIT_OBJECT_0)
+            return false;
     }
-    return count;
+    return true;
+}
+
+// The signals seen over `window` ms while the system's process set stayed unchanged (Wine starts
+// and ends helper processes of its own, and other tests run alongside): each try first lets one
+// poll pass so a change from just before it is not counted; -1 if the system never held still.
+int SignalsWhileSteady(DWORD window)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::set<DWORD> before = ProcessIds();
+        Pump(700);
+        g_signals = 0;
+        Pump(window);
+        if (ProcessIds() == before)
+            return g_signals;
+    }
+    return -1;
 }
 
 PROCESS_INFORMATION StartSleeper()
@@ -90,13 +138,11 @@ TEST(Companion, SignalsProcessStartsAndEndsOnly)
         reinterpret_cast<void *>(GetProcAddress(companion, MAKEINTRESOURCEA(3))));
     ASSERT_TRUE(attach && detach);
 
-    int threadsBefore = ThreadCount();
     g_signals = 0;
-    attach(window);
-    EXPECT_EQ(threadsBefore + 1, ThreadCount());
+    std::set<DWORD> watcher = ThreadsStartedBy([&] { attach(window); });
+    EXPECT_FALSE(watcher.empty()) << "attaching starts a watcher thread";
 
-    PumpUntilSignal(1500);
-    EXPECT_EQ(0, g_signals) << "signal while the process set was steady";
+    EXPECT_EQ(0, SignalsWhileSteady(1500)) << "signal while the process set was steady";
 
     PROCESS_INFORMATION sleeper = StartSleeper();
     PumpUntilSignal(3000);
@@ -113,7 +159,7 @@ TEST(Companion, SignalsProcessStartsAndEndsOnly)
     EXPECT_GE(g_signals, 1);
 
     detach();
-    EXPECT_EQ(threadsBefore, ThreadCountSettlingAt(threadsBefore));  // the watcher is gone
+    EXPECT_TRUE(ThreadsEnd(watcher)) << "the watcher is gone after detaching";
 
     // After detaching nothing more arrives, even when processes change.
     g_signals = 0;
@@ -127,7 +173,7 @@ TEST(Companion, SignalsProcessStartsAndEndsOnly)
 
     // A window that is gone receives nothing and costs the watcher nothing.
     DestroyWindow(window);
-    attach(window);
+    std::set<DWORD> secondWatcher = ThreadsStartedBy([&] { attach(window); });
     PROCESS_INFORMATION third = StartSleeper();
     Sleep(1200);
     TerminateProcess(third.hProcess, 0);
@@ -135,7 +181,7 @@ TEST(Companion, SignalsProcessStartsAndEndsOnly)
     CloseHandle(third.hThread);
     CloseHandle(third.hProcess);
     detach();
-    EXPECT_EQ(threadsBefore, ThreadCountSettlingAt(threadsBefore));
+    EXPECT_TRUE(ThreadsEnd(secondWatcher));
     FreeLibrary(companion);
 }
 
