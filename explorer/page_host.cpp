@@ -16,6 +16,7 @@
 #include "explorer_dialogs.h"
 #include "ids.h"
 #include "init.h"
+#include "list_page.h"
 #include "keys.h"
 #include "messages.h"
 #include "options.h"
@@ -445,7 +446,8 @@ void AppendCommonTail(HMENU menu, int pageId)
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuText(menu, IDM_PAGE_ONLINE_INFO, IDS_ONLINE_INFO);
     // The listing report comes with later work.
-    if (pageId != IDM_PAGE_COOKIES)
+    const ListPageTraits *traits = FindListPageTraits(pageId);
+    if (traits == nullptr || traits->listing)
         AppendMenuText(menu, IDM_PAGE_LISTING, IDS_SENTROVIA_LOG, false);
     AppendMenuText(menu, IDC_PAGE_HELP, IDS_HELP_CAPTION);
 }

@@ -244,14 +244,18 @@ HWND CreateMainWindow(HINSTANCE instance, const char *className, const char *cap
 void OpenSheet(int pageId)
 {
     if (Explorer().currentPage >= 1) {
-        if (pageId == IDM_PAGE_COOKIES) {
+        const ListPageTraits *asked = FindListPageTraits(pageId);
+        const ListPageTraits *shown = FindListPageTraits(Explorer().currentPage);
+        HWND activePage = Explorer().activePage;
+        if (asked != nullptr && asked->askedAgain == AskedAgain::CookieListOnTop) {
             BringForward();
             SetWindowPos(Explorer().mainWindow, HWND_TOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            if (Explorer().activePage != nullptr)
-                SendMessageA(Explorer().activePage, kCookieListMessage, 5, 5);
-        } else if (Explorer().currentPage == IDM_PAGE_ACTIVE_TASKS && Explorer().activePage != nullptr) {
-            SendMessageA(Explorer().activePage, kRefillMessage, 0, 0);
+            if (activePage != nullptr)
+                SendMessageA(activePage, kCookieListMessage, 5, 5);
+        } else if (shown != nullptr && shown->askedAgain == AskedAgain::RefillWhenShown &&
+                   activePage != nullptr) {
+            SendMessageA(activePage, kRefillMessage, 0, 0);
         } else {
             BringForward();
         }

@@ -117,5 +117,5 @@ void Menu(ListPage &, HMENU menu, int entry)
 const ListPageTraits kActiveTasksPageTraits = {
     AREA_ActiveTasks, IDS_TASKS_PAGE_INTRO, IDS_TASKS_PAGE_HINT, kColumns,
     static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, nullptr, Create,
-    Command, nullptr, Menu,
+    Command, nullptr, Menu, AskedAgain::RefillWhenShown,
 };

@@ -19,6 +19,13 @@ struct ListColumn {
 
 struct ListPage;
 
+// What the sheet does when it is asked for a page while it is open, besides coming forward.
+enum class AskedAgain {
+    Nothing,
+    RefillWhenShown,  // the page, if it is the one shown, lists its area again
+    CookieListOnTop,  // the sheet stays on top and the shown page opens the cookie list
+};
+
 struct ListPageTraits {
     AreaId area;  // its page id, sort option and patrol time are the area's
     UINT intro;  // 0: none
@@ -40,6 +47,8 @@ struct ListPageTraits {
     void (*selected)(ListPage &page, int entry);
     // The items of the context menu before the common tail.
     void (*menu)(ListPage &page, HMENU menu, int entry);
+    AskedAgain askedAgain = AskedAgain::Nothing;
+    bool listing = true;  // the context menu offers the listing report
 };
 
 struct ListPage {

@@ -18,8 +18,15 @@ constexpr ListPageTraits kTasksPage =
     Bare(AREA_Tasks, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT);
 constexpr ListPageTraits kServicesPage =
     Bare(AREA_Services, IDS_SERVICES_PAGE_INTRO, IDS_SERVICES_PAGE_HINT);
-constexpr ListPageTraits kCookiesPage =
-    Bare(AREA_Nuts, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT);
+constexpr ListPageTraits CookiesPage()
+{
+    ListPageTraits traits = Bare(AREA_Nuts, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT);
+    traits.askedAgain = AskedAgain::CookieListOnTop;
+    traits.listing = false;
+    return traits;
+}
+
+constexpr ListPageTraits kCookiesPage = CookiesPage();
 constexpr ListPageTraits kFileTypesPage =
     Bare(AREA_FileType, IDS_FILE_TYPES_PAGE_INTRO, IDS_FILE_TYPES_PAGE_HINT);
 constexpr ListPageTraits kHiddenPage =

@@ -300,6 +300,9 @@ protected:
         SetOption("ShowAllStartup", "0");
         SetOption("History", "1");
         ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), agent_.c_str(), FALSE));
+        // A date left from an earlier run would stand for today's.
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Detected\\Startup",
+                           Upper(agent_).c_str());
     }
     void TearDown() override
     {

@@ -375,6 +375,12 @@ TEST_F(HistoryViewer, RightClickMenuEndsWithTheListPagesCommonItems)
     EXPECT_EQ(std::to_string(IDM_PAGE_ONLINE_INFO), common[1].substr(0, 4));
     EXPECT_EQ(std::to_string(IDM_PAGE_LISTING) + " ", common[2].substr(0, 2));
     EXPECT_EQ(std::to_string(IDC_PAGE_HELP), common[3].substr(0, 4));
+    // The cookies page's tail has no listing.
+    HMENU cookiesTail = CreatePopupMenu();
+    AppendCommonTail(cookiesTail, IDM_PAGE_COOKIES);
+    const std::vector<std::string> cookies = MenuItems(cookiesTail);
+    DestroyMenu(cookiesTail);
+    EXPECT_EQ((std::vector<std::string>{common[0], common[1], common[3]}), cookies);
 }
 
 } // namespace
