@@ -48,7 +48,11 @@ void RunHalf(VerifyHalf half)
         SetTrayIcon(TRAY_Modify, IDI_VERIFY_BROWSER, IDS_TIP_CHANGES);
     for (int id = 0; id < AREA_COUNT; ++id) {
         const AreaRow &area = Area(AreaId(id));
-        if (area.half != half || !AreaPresent(area) || !Due(area))
+        if (area.half != half || !AreaPresent(area))
+            continue;
+        if (AreaCheck eachPass = EachPassOf(area.id))
+            eachPass();
+        if (!Due(area))
             continue;
         if (AreaCheck check = CheckOf(area.id))
             check();

@@ -5,6 +5,7 @@
 #include "dialog_state.h"
 #include "files.h"
 #include "fonts.h"
+#include "history.h"
 #include "lookup.h"
 #include "monitor.h"
 #include "owned.h"
@@ -70,6 +71,10 @@ BOOL OnInit(HWND dialog, ItemAlertState &state)
     form.name(item, version.slot[VS_ProductName], name, sizeof name);
     SetDlgItemTextA(dialog, IDC_ALERT_NAME, name);
     SetAlertItemFont(dialog, IDC_ALERT_NAME, FONT_LargeArial);
+    // Whatever the answer, the history shows that the user was asked.
+    if (form.openRecord != kNoAlertRecord)
+        WriteHistoryRecord(name, key, version.slot[VS_FileDescription], item.kindCode,
+                           form.openRecord);
 
     SetFact(dialog, IDC_ALERT_VERSION, version.slot[VS_ProductVersion]);
     SetFact(dialog, IDC_ALERT_COMPANY, version.slot[VS_CompanyName]);

@@ -8,6 +8,8 @@
 #include "alerts.h"
 #include "fonts.h"
 
+constexpr int kNoAlertRecord = -1;
+
 // What sets one item-alert template apart.
 struct ItemAlertForm {
     int templateId;
@@ -21,6 +23,9 @@ struct ItemAlertForm {
     void (*message)(HWND dialog, const AlertContext &item);
     // The answer a command gives; 0 leaves the alert open.
     int (*answer)(int command, const AlertContext &item);
+    // The history action written as the alert opens (with the name shown, the program file, its
+    // description and the item's kind code); kNoAlertRecord: none.
+    int openRecord = kNoAlertRecord;
 };
 
 // Shows the form as a modal alert owned by the Monitor's window; its answer, 0 when it could

@@ -4,6 +4,7 @@
 #include "alerts.h"
 #include "bounded.h"
 #include "help.h"
+#include "historyline.h"
 #include "ids.h"
 #include "item_alert.h"
 #include "startup.h"
@@ -45,7 +46,7 @@ int Answer(int command, const AlertContext &item)
 }
 
 constexpr ItemAlertForm kForm = {IDD_ALERT_NEW_PROGRAM, IDS_ALERT_CAPTION, IDS_NO, Opened, Name,
-                                 ShowMessage, Answer};
+                                 ShowMessage, Answer, kActionStartAlert};
 
 } // namespace
 

@@ -5,13 +5,14 @@ namespace {
 struct CheckRow {
     AreaId area;
     AreaCheck check;
+    AreaCheck eachPass = nullptr;
 };
 
 // One row per area, in the area table's order.
 constexpr CheckRow kChecks[] = {
     {AREA_Start, CheckStartup},  {AREA_IEHelpers, nullptr}, {AREA_Hidden, nullptr},
     {AREA_ActiveX, nullptr},     {AREA_HostFile, nullptr},  {AREA_StartPage, nullptr},
-    {AREA_FileType, CheckFileTypes}, {AREA_Tasks, nullptr}, {AREA_WinInit, nullptr},
+    {AREA_FileType, nullptr, TakeChangedOptions}, {AREA_Tasks, nullptr}, {AREA_WinInit, nullptr},
     {AREA_Services, nullptr},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},
 };
@@ -21,3 +22,4 @@ static_assert(RowsFollowAreas(kChecks));
 } // namespace
 
 AreaCheck CheckOf(AreaId area) { return kChecks[area].check; }
+AreaCheck EachPassOf(AreaId area) { return kChecks[area].eachPass; }

@@ -5,6 +5,9 @@
 using AreaCheck = void (*)();
 // The check of an area; null while the area has none (its countdown still runs).
 AreaCheck CheckOf(AreaId area);
+// What an area does on every call of its half, due or not, before its countdown rule; null: none.
+AreaCheck EachPassOf(AreaId area);
 
 void CheckStartup();
-void CheckFileTypes();
+// Options another program changed are taken in before the file types come due or not.
+void TakeChangedOptions();

@@ -1,5 +1,6 @@
-// The file-type check. Options another program changed are taken in before it.
+// The file-type area. Options another program changed are taken in at its turn on every call
+// of the first half, so a changed standing answer reaches the Monitor within a minute or two.
 #include "checks.h"
 #include "verify.h"
 
-void CheckFileTypes() { ReloadChangedMonitorOptions(); }
+void TakeChangedOptions() { ReloadChangedMonitorOptions(); }

@@ -57,11 +57,8 @@ AlertContext AlertOf(const StartupItem &item)
     return context;
 }
 
-void EndRunningProgram(const StartupItem &item)
-{
-    if (DWORD process = FindProcessForFile(item.path))
-        EndProcess(process);
-}
+// Ends the program without asking (the answer was the asking); the ending is recorded.
+void EndRunningProgram(const StartupItem &item) { OfferToStopProgram(item.path, item.title, 0); }
 
 // Disables an entry the user turned down, unless it already is.
 void DisableEntry(const StartupItem &item)

@@ -71,6 +71,7 @@ protected:
                                (BuildFile("SentroviaEx.exe") + argument).c_str());
         SetOption("Start", "2");
         SetOption("HideStartup", "0");
+        SetOption("FileType", "10");
     }
     // Runs Wine's own reg.exe, as another program would.
     static void RegAdd(const char *name, const std::string &command)
@@ -154,6 +155,37 @@ TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
     EXPECT_EQ(nullptr, FindWindowA("#32770", kAlertCaption));
 }
 
+TEST_F(Watch, StandingAnswerSetWhileRunningAppliesOnTheNextFirstHalf)
+{
+    // The file types come due only every 50th first half: the change must not wait for them.
+    SetOption("FileType", "50");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+
+    // What the Explorer's Options page writes.
+    SetOption("HideStartup", "1");
+    SetOption("Update", "1");
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ("0", ReadValue(kOptions, "Update"));
+
+    // Written from this process, so no process start brings the options in by another way.
+    const std::string command = BuildFile("SentroviaEx.exe") + " -quiet";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e quiet", REG_SZ, command.c_str(),
+                              static_cast<DWORD>(command.size() + 1)));
+    std::string approval = "<missing>";
+    for (int turn = 0; turn < 4 && approval == "<missing>"; ++turn) {
+        VerifyTurn(monitor);
+        for (int wait = 0; wait < 20 && (approval = ReadValue(kBaseline, command)) == "<missing>";
+             ++wait)
+            Sleep(100);
+        ASSERT_EQ(nullptr, FindWindowA("#32770", kAlertCaption)) << "asked despite the answer";
+    }
+    EXPECT_EQ("11", approval);
+}
+
 TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
 {
     // Out of any folder named after the product: removals of the product's own entries are not
@@ -187,8 +219,23 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
 
     // The Monitor shares its program folder, and so its history, with this test.
     int count = LoadHistory();
-    ASSERT_GT(count, 0);
+    ASSERT_GE(count, 3);
+    // Asked, the program ended, the entry removed: each leaves its record, in that order.
     char title[128], path[512];
+    for (int back = 3; back >= 2; --back) {
+        EntryTitle(count - back, title, sizeof title);
+        EntryPath(count - back, path, sizeof path);
+        if (back == 3) {  // START_Alert, with the program's name and file
+            EXPECT_EQ(6, EntryExtra(count - back));
+            EXPECT_EQ(11, EntryKind(count - back));
+            EXPECT_EQ(Upper(agent), Upper(path));
+        } else {  // TASK_Kill
+            EXPECT_EQ("e2e rejected", std::string(title));
+            EXPECT_EQ(5, EntryExtra(count - back));
+            EXPECT_EQ(600, EntryKind(count - back));
+            EXPECT_EQ(Upper(command), Upper(path));
+        }
+    }
     EntryTitle(count - 1, title, sizeof title);
     EntryPath(count - 1, path, sizeof path);
     EXPECT_EQ("e2e rejected", std::string(title));
