@@ -14,7 +14,7 @@
 #include "strings.h"
 #include "texts.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
 {
     SetProgramKind(ProgramKind::Explorer);
     InitLanguage();
@@ -24,7 +24,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         LoadText(IDS_EXPLORER_CAPTION, caption) == 0)
         return 0;
     LoadOptions();
-    const char *commandLine = GetCommandLineA();
+    // The arguments only: a switch's letters may stand in the program's own folder or name.
+    const char *commandLine = arguments != nullptr ? arguments : "";
     const int startTab = Option(OPT_StartTab) < IDM_PAGE_STARTUP ? IDM_PAGE_STARTUP
                                                                  : Option(OPT_StartTab);
     const Switches switches = ReadSwitches(commandLine, startTab);

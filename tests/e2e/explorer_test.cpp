@@ -463,6 +463,27 @@ TEST_F(ExplorerProgram, SecondStartHandsOverWithoutSwitchingPages)
     EXPECT_FALSE(running.WaitForEnd(0));  // the first Explorer runs on
 }
 
+TEST_F(ExplorerProgram, SwitchesComeFromTheArgumentsNotTheProgramsOwnPath)
+{
+    // Installed in a folder whose name holds "-Q" and "-Service": it opens as asked.
+    ScratchFolder apps("apps");
+    const std::string folder = apps.File("Sentrovia-Quick-Services");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string copy = folder + "\\SentroviaEx.exe";
+    ASSERT_TRUE(CopyFileA(explorer_.c_str(), copy.c_str(), FALSE));
+    {
+        RunningProgram running(copy, "-bho");
+        HWND sheet = WaitForSheet();
+        ASSERT_NE(nullptr, sheet) << "ended at once";
+        EXPECT_EQ(" IE Helpers ", CurrentTab(sheet));
+        EXPECT_FALSE(running.WaitForEnd(0));
+        EndRunningPrograms();
+        EXPECT_TRUE(running.WaitForEnd(10000));
+    }
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(ExplorerProgram, QuitWithNoExplorerShowsNothingAndEndsWell)
 {
     ASSERT_EQ(nullptr, FindWindowA("SentroviaEx", nullptr));
