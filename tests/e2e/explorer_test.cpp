@@ -318,6 +318,15 @@ protected:
         RegSetKeyValueA(HKEY_CURRENT_USER, kOptions, name, REG_SZ, value,
                         static_cast<DWORD>(strlen(value) + 1));
     }
+    static std::string ReadOption(const char *name)
+    {
+        char text[64] = "";
+        DWORD size = sizeof text;
+        if (RegGetValueA(HKEY_CURRENT_USER, kOptions, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+            ERROR_SUCCESS)
+            return "<missing>";
+        return text;
+    }
     // Runs Wine's own reg.exe, as another program would.
     static void RegAdd(const char *name, const std::string &command)
     {
@@ -482,6 +491,37 @@ TEST_F(ExplorerProgram, SwitchesComeFromTheArgumentsNotTheProgramsOwnPath)
     }
     DeleteFileA(copy.c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(ExplorerProgram, EachStartPrunesTheNextRegisterInTurn)
+{
+    // Dates of programs that are gone, in the registers of the second and third turn.
+    const char *const registers[] = {"Software\\Orvanto\\Detected\\ActiveTasks",
+                                     "Software\\Orvanto\\Detected\\Services"};
+    const char gone[] = "C:\\NO SUCH FOLDER\\GONE.EXE";
+    for (const char *key : registers)
+        RegSetKeyValueA(HKEY_CURRENT_USER, key, gone, REG_SZ, "12/01/2026", 11);
+    SetOption("nCount", "0");
+    auto dated = [&](const char *key) {
+        return RegGetValueA(HKEY_CURRENT_USER, key, gone, RRF_RT_REG_SZ, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS;
+    };
+    auto startAndEnd = [&] {
+        RunningProgram running(explorer_, "");
+        EXPECT_NE(nullptr, WaitForSheet());
+        EndRunningPrograms();
+        EXPECT_TRUE(running.WaitForEnd(10000));
+    };
+
+    startAndEnd();
+    EXPECT_EQ("1", ReadOption("nCount"));
+    EXPECT_FALSE(dated(registers[0]));
+    EXPECT_TRUE(dated(registers[1])) << "pruned out of turn";
+    startAndEnd();
+    EXPECT_EQ("2", ReadOption("nCount"));
+    EXPECT_FALSE(dated(registers[1]));
+    for (const char *key : registers)
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, key, gone);
 }
 
 TEST_F(ExplorerProgram, QuitWithNoExplorerShowsNothingAndEndsWell)
