@@ -66,11 +66,9 @@ int CompareKeys(const char *left, bool leftDisabled, const char *right, bool rig
     std::string a = left;
     std::string b = right;
     if (startupRules) {
-        const char *mark = descending ? "aaa" : "zzz";
-        if (leftDisabled)
-            a = mark + a;
-        if (rightDisabled)
-            b = mark + b;
+        // Last in both directions: decided before the direction turns the order round.
+        if (leftDisabled != rightDisabled)
+            return leftDisabled ? 1 : -1;
         const size_t shorter = a.size() < b.size() ? a.size() : b.size();
         a.resize(shorter);
         b.resize(shorter);

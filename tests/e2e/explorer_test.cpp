@@ -137,6 +137,31 @@ bool SelectOnly(HWND list, int row)
                 reinterpret_cast<LPARAM>(remote.At(0))) != 0;
 }
 
+// Clicks a column's header with the mouse, as the user would; returns once the click is handled.
+bool ClickHeader(HWND list, int column)
+{
+    HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
+    RemoteMemory remote(header, sizeof(RECT));
+    if (header == nullptr || !remote.ok())
+        return false;
+    if (Send(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+             reinterpret_cast<LPARAM>(remote.At(0))) == 0)
+        return false;
+    RECT rect{};
+    remote.Read(0, &rect, sizeof rect);
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(header, WM_LBUTTONUP, 0, at);
+    // Posted after the clicks: once the list shows this width, they were handled.
+    const int last = static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0)) - 1;
+    const int marker = static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, last, 0)) ^ 1;
+    PostMessageA(list, LVM_SETCOLUMNWIDTH, last, MAKELPARAM(marker, 0));
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kPatience; Sleep(50))
+        if (Send(list, LVM_GETCOLUMNWIDTH, last, 0) == marker)
+            return true;
+    return false;
+}
+
 struct ProcessWindows {
     DWORD process;
     std::vector<HWND> found;
@@ -387,6 +412,42 @@ TEST_F(ExplorerProgram, DisableButtonTakesTheValueOutAndTheRowShowsDisabled)
     EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, kDisabledRun, kTitle, RRF_RT_REG_SZ,
                                           nullptr, kept, &size));
     EXPECT_EQ(Upper(agent_), Upper(kept));
+}
+
+TEST_F(ExplorerProgram, DisabledEntriesSortLastInBothDirectionsOnEveryColumn)
+{
+    const char other[] = "e2e enabled";
+    RegAdd(kTitle, agent_);
+    RegAdd(other, agent_ + " -other");
+    RunningProgram running(explorer_, "");
+    HWND sheet = WaitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    const int row = WaitForRow(sheet, kTitle);
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(SelectOnly(PageList(sheet), row));
+    PostMessageA(CurrentPage(sheet), WM_COMMAND, MAKEWPARAM(kDisableButton, BN_CLICKED), 0);
+    ASSERT_GE(WaitForRow(sheet, kTitle, kTypeColumn, kDisabledText), 0);
+
+    HWND list = PageList(sheet);
+    for (int column : {kTypeColumn, kFirstDetectedColumn, 0, kCommandColumn}) {
+        for (int click = 0; click < 2; ++click) {
+            SCOPED_TRACE("column " + std::to_string(column) + (click ? " descending" : ""));
+            ASSERT_TRUE(ClickHeader(list, column));
+            ASSERT_EQ(std::to_string(column + 1), ReadOption("SortStartup")) << "no sort";
+            const int count = RowCount(list);
+            bool disabledSeen = false;
+            for (int each = 0; each < count; ++each) {
+                const bool disabled = CellText(list, each, kTypeColumn) == kDisabledText;
+                EXPECT_TRUE(disabled || !disabledSeen) << "row " << each << " after a disabled one";
+                disabledSeen = disabledSeen || disabled;
+            }
+            EXPECT_EQ(kDisabledText, CellText(list, FindRow(list, kTitle), kTypeColumn));
+            EXPECT_GE(FindRow(list, other), 0);
+        }
+    }
+    EndRunningPrograms();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, other);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, (agent_ + " -other").c_str());
 }
 
 TEST_F(ExplorerProgram, HistoryViewerPutsBackAnEntryRemovedOnThePage)
