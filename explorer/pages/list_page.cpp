@@ -497,8 +497,11 @@ void FillListPage(ListPage &page)
     for (int entry = 0; entry < count; ++entry) {
         char path[kPathWidth + 1];
         EntryPath(entry, path, sizeof path);
+        // The icon of the program file, not of the command with its arguments.
+        char program[MAX_PATH];
+        CleanPath(path, program, sizeof program);
         HICON icon = nullptr;
-        ExtractIconExA(path, 0, nullptr, &icon, 1);
+        ExtractIconExA(program, 0, nullptr, &icon, 1);
         const int image = ImageList_AddIcon(images, icon != nullptr ? icon : fallback);
         if (icon != nullptr)
             DestroyIcon(icon);

@@ -41,10 +41,13 @@ void ReadEntry(int entry, EntryTexts *texts)
     texts->kind = EntryKind(entry);
 }
 
-void Company(const char *path, char *out, size_t capacity)
+// The company of the program file the command runs (its arguments name no file).
+void Company(const char *command, char *out, size_t capacity)
 {
+    char program[MAX_PATH];
+    CleanPath(command, program, sizeof program);
     static VersionRecord version;
-    ReadVersionInfo(path, &version);
+    ReadVersionInfo(program, &version);
     const char *company = version.slot[VS_CompanyName];
     CopyBounded(out, capacity, company[0] != '\0' ? company : " ");
 }

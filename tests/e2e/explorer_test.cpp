@@ -33,6 +33,7 @@ constexpr int kHistoryRestoreButton = 1104;
 
 // Columns of the Startup page and of the viewer.
 constexpr int kCommandColumn = 1;
+constexpr int kCompanyColumn = 2;
 constexpr int kTypeColumn = 3;
 constexpr int kFirstDetectedColumn = 4;
 constexpr int kActionColumn = 1;
@@ -387,6 +388,21 @@ TEST_F(ExplorerProgram, RunValueAddedBehindItsBackShowsWithTodaysFirstSeenDate)
     const std::string seen = CellText(list, row, kFirstDetectedColumn);
     EXPECT_FALSE(seen.empty());
     EXPECT_TRUE(seen == before || seen == after) << seen << " today: " << before;
+}
+
+TEST_F(ExplorerProgram, CompanyIsThatOfTheProgramFileWhateverItsArguments)
+{
+    const std::string tool = programs_.File("e2etool.exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("Sentrovia.exe").c_str(), tool.c_str(), FALSE));
+    RegAdd(kTitle, tool + " -expressboot");
+    RunningProgram running(explorer_, "");
+    HWND sheet = WaitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    const int row = WaitForRow(sheet, kTitle);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ("Orvanto", CellText(PageList(sheet), row, kCompanyColumn));
+    EndRunningPrograms();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, (tool + " -expressboot").c_str());
 }
 
 TEST_F(ExplorerProgram, DisableButtonTakesTheValueOutAndTheRowShowsDisabled)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildfiles.h"
 #include "dialog_driver.h"
 #include "entries.h"
 #include "explorer_art.h"
@@ -264,6 +265,61 @@ ButtonState Buttons()
             IsWindowVisible(GetDlgItem(page, IDC_PAGE_DISABLE)) != FALSE,
             IsWindowEnabled(GetDlgItem(page, IDC_PAGE_DISABLE)) != FALSE,
             IsWindowEnabled(GetDlgItem(page, IDC_PAGE_REMOVE)) != FALSE, remove};
+}
+
+// The pixels of a row's small icon, drawn on white.
+std::vector<DWORD> RowIconPixels(HWND list, int row)
+{
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all{0, 0, width, height};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(images, item.iImage, memory, 0, 0, ILD_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD *>(bits),
+                              static_cast<const DWORD *>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST_F(StartupPage, CompanyAndIconAreThoseOfTheProgramFileNotOfTheCommand)
+{
+    const std::string command = BuildFile("Sentrovia.exe") + " -expressboot";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Delta", REG_SZ, command.c_str(),
+                    static_cast<DWORD>(command.size() + 1));
+    std::string company;
+    std::vector<DWORD> programIcon, missingIcon;
+    Run({[&](HWND) {
+        HWND list = PageList();
+        const auto titles = Column(list, 0);
+        for (size_t row = 0; row < titles.size(); ++row) {
+            if (titles[row] == "Delta") {
+                company = Column(list, 2)[row];
+                programIcon = RowIconPixels(list, static_cast<int>(row));
+            } else if (titles[row] == "Alpha") {
+                missingIcon = RowIconPixels(list, static_cast<int>(row));
+            }
+        }
+        return true;
+    }});
+    EXPECT_EQ("Orvanto", company);
+    ASSERT_FALSE(programIcon.empty());
+    EXPECT_NE(missingIcon, programIcon) << "the generic icon stands for the program's own";
 }
 
 TEST_F(StartupPage, ButtonsFollowTheSelectionAndTheLocation)
