@@ -48,10 +48,20 @@ struct Scan {
     size_t stop = 0;   // just after its last character
 };
 
-// Walks the text as the upper-cased copy would be made: up to the first extension dot and its
-// three characters, or the terminator, remembering the last colon passed on the way.
-Scan ScanProgram(const Joined &text, bool acceptP)
+// What may follow a program's extension where its file name ends: the end, a blank, the closing
+// quote, or an argument joined on (a DLL's entry point, a switch).
+bool EndsFileName(char c)
 {
+    return c == '\0' || c == ' ' || c == '\t' || c == '"' || c == ',' || c == '/';
+}
+
+// Walks the text as the upper-cased copy would be made: up to the first extension dot and its
+// three characters, or the terminator, remembering the last colon passed on the way. With
+// `splitting`, P ends a program too, and only an extension that ends a file name counts, so a
+// dot in a folder's name ("me.PC", "a.Pdir") does not cut the path.
+Scan ScanProgram(const Joined &text, bool splitting)
+{
+    const bool acceptP = splitting;
     Scan scan;
     size_t lastColon = 0;
     bool sawColon = false;
@@ -70,9 +80,16 @@ Scan ScanProgram(const Joined &text, bool acceptP)
         bool pStops = acceptP && (second == 'P' || first == 'P');
         if (second != 'X' && second != 'L' && !pStops)
             continue;
-        // Keep the dot and up to three characters; a short tail ends at the terminator.
+        // Keep the dot and up to three characters; a short tail ends at the terminator (when
+        // splitting, at whatever ends a file name).
+        size_t length = 0;
+        while (length < 3 && text.At(i + 1 + length) != '\0' &&
+               !(splitting && EndsFileName(text.At(i + 1 + length))))
+            ++length;
+        if (splitting && !EndsFileName(text.At(i + 1 + length)))
+            continue;
         size_t taken = 0;
-        while (taken < 3 && text.At(i + 1 + taken) != '\0') {
+        while (taken < length) {
             if (text.At(i + 1 + taken) == ':') {
                 lastColon = i + 1 + taken;
                 sawColon = true;

@@ -22,7 +22,9 @@ int CleanPathOf(const char *command, const char *windowsFolder, const char *prog
 
 // Splits a command into its program path and parameters. The program is found as in
 // CleanPathOf without the %PROGRAMFILES% case, where a P also ends it, as the second character
-// after the dot (".CPL") or as the first (".PIF"). The caller puts the program into its long
+// after the dot (".CPL") or as the first (".PIF"), and where an extension counts only where it
+// ends a file name: followed by the end, a blank, a quote, a comma or a slash (a folder named
+// "me.PC" or "a.Pdir" does not end it). The caller puts the program into its long
 // form. The parameters are the command's own text, case and leading spaces kept, from where the
 // program ended (for a SystemRoot command, the matching place in the command); empty when
 // nothing follows. A closing quote after the program stays in the parameters. Answers 1 when

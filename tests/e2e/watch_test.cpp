@@ -191,7 +191,10 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
     // Out of any folder named after the product: removals of the product's own entries are not
     // recorded.
     ScratchFolder programs("programs");
-    const std::string agent = programs.File("agent.exe");
+    // A folder with a program extension's letters in its name: the program is still found.
+    const std::string folder = programs.File("tools.Pdir");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string agent = folder + "\\agent.exe";
     ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), agent.c_str(), FALSE));
     const std::string command = agent + " 60000";
     RunningProgram running(agent, "60000");

@@ -191,7 +191,26 @@ TEST(SplitCommand, GoldenTable)
         // P ends the program after the dot too.
         {"C:\\WINDOWS\\DOS.PIF /x", "C:\\WINDOWS\\DOS.PIF", " /x"},
         {"C:\\WINDOWS\\system32\\main.cpl,@1", "C:\\WINDOWS\\SYSTEM32\\MAIN.CPL", ",@1"},
-        {"C:\\Program Files\\My.App\\run.exe /q", "C:\\PROGRAM FILES\\MY.APP", "\\run.exe /q"},
+        // A dot in a folder's name does not end the program: only an extension that ends a file
+        // name does.
+        {"C:\\Program Files\\My.App\\run.exe /q", "C:\\PROGRAM FILES\\MY.APP\\RUN.EXE", " /q"},
+        {"C:\\Docs\\me.PC\\tool.exe -x", "C:\\DOCS\\ME.PC\\TOOL.EXE", " -x"},
+        {"C:\\a.Pdir\\b.exe", "C:\\A.PDIR\\B.EXE", ""},
+        {"\"C:\\a.Pdir\\b.exe\" -s", "C:\\A.PDIR\\B.EXE", "\" -s"},
+        {"\"C:\\Docs\\me.PC\\tool.exe\"", "C:\\DOCS\\ME.PC\\TOOL.EXE", "\""},
+        {"C:\\x.Xlsdata\\y.exe /z", "C:\\X.XLSDATA\\Y.EXE", " /z"},
+        {"C:\\tools.exe\\real.exe a", "C:\\TOOLS.EXE\\REAL.EXE", " a"},
+        {"C:\\v1.2.3\\app.exe", "C:\\V1.2.3\\APP.EXE", ""},
+        {"C:\\Lib.dll.d\\host.dll,Entry", "C:\\LIB.DLL.D\\HOST.DLL", ",Entry"},
+        {"D:\\Games\\Top.Play\\go.exe/fast", "D:\\GAMES\\TOP.PLAY\\GO.EXE", "/fast"},
+        {"C:\\a.p\\b.exe", "C:\\A.P\\B.EXE", ""},
+        {"C:\\me.PC\\tool.exe\tx", "C:\\ME.PC\\TOOL.EXE", "\tx"},
+        // A short extension ends where the file name does.
+        {"C:\\a.ex foo", "C:\\A.EX", " foo"},
+        {"C:\\app.exe.bak", "C:\\APP.EXE.BAK", ""},
+        {"\\SystemRoot\\a.Pdir\\svc.exe -k x", "C:\\WINDOWS\\A.PDIR\\SVC.EXE", " -k x"},
+        {"\"C:\\Program Files (x86)\\Co.Ltd\\App\\run.exe\" --flag",
+         "C:\\PROGRAM FILES (X86)\\CO.LTD\\APP\\RUN.EXE", "\" --flag"},
         {"a.p", "A.P", ""},
         // .SYS and .OCX are no stop: everything is the program.
         {"C:\\Tools\\ctl.ocx /r", "C:\\TOOLS\\CTL.OCX /R", ""},
@@ -249,12 +268,12 @@ TEST(SplitCommand, NeverReadsPastTheTerminator)
 
 TEST(SplitCommand, BothOutputsAreBounded)
 {
-    std::string command = "C:\\" + std::string(1000, 'p') + ".exe" + std::string(1000, 'q');
+    std::string command = "C:\\" + std::string(1000, 'p') + ".exe " + std::string(999, 'q');
     Guarded<300> program, parameters;
     EXPECT_EQ(0, SplitCommandOf(command.c_str(), kWindows, program.text, 260, parameters.text, 8));
     EXPECT_EQ(259u, strlen(program.text));
     EXPECT_TRUE(program.UntouchedFrom(260));
-    EXPECT_STREQ("qqqqqqq", parameters.text);
+    EXPECT_STREQ(" qqqqqq", parameters.text);
     EXPECT_TRUE(parameters.UntouchedFrom(8));
 
     Guarded<300> shortProgram, fullParameters;
