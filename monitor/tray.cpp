@@ -59,6 +59,8 @@ int SetTrayIcon(int action, int iconId, UINT tipId)
     }
     if (iconId != 0)
         data.hIcon = LoadTrayIcon(action == TRAY_Add ? Option(OPT_TrayIcon) : iconId);
+    if (action != TRAY_Modify)
+        Trace("TRAY", action == TRAY_Add ? "Add icon" : "Delete icon");
     g_notifier(static_cast<DWORD>(action), &data);
     return 1;
 }

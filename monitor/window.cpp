@@ -93,8 +93,16 @@ void OnCommand(HWND window, int command, LPARAM lParam)
         break;
     }
     case CMD_TrayIcon:
-        // The Explorer sends the new HideBrisko value: nonzero hides the icon.
-        SetTrayIcon(lParam ? TRAY_Delete : TRAY_Add, kIdleIcon, IDS_TIP_ON_PATROL);
+        // The Explorer sends the new HideBrisko value: nonzero hides the icon. The value holds
+        // at once, whatever the Monitor last loaded, or a shown icon would wait for a reload
+        // that had already brought in the hiding.
+        if (lParam != 0) {
+            SetTrayIcon(TRAY_Delete, kIdleIcon, IDS_TIP_ON_PATROL);
+            TheSettings().option[OPT_HideBrisko] = static_cast<int32_t>(lParam);
+        } else {
+            TheSettings().option[OPT_HideBrisko] = 0;
+            SetTrayIcon(TRAY_Add, kIdleIcon, IDS_TIP_ON_PATROL);
+        }
         break;
     default:
         break;

@@ -1,9 +1,12 @@
 // The real Monitor: single instance, hand-over, exit question and the information verb.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +38,66 @@ protected:
     }
     const std::string monitor_ = BuildFile("Sentrovia.exe");
 };
+
+// The tray calls the Monitor made, as its trace lists them, in order.
+std::vector<std::string> TrayCallsTraced(const std::string &log)
+{
+    std::vector<std::string> calls;
+    std::vector<char> section(1 << 16);
+    DWORD length = GetPrivateProfileSectionA("Trace", section.data(),
+                                             static_cast<DWORD>(section.size()), log.c_str());
+    for (const char *line = section.data(); line < section.data() + length && *line != '\0';
+         line += strlen(line) + 1) {
+        const char *call = strstr(line, "TRAY: ");
+        if (call != nullptr)
+            calls.push_back(call + 6);
+    }
+    return calls;
+}
+
+TEST_F(MonitorProgram, TrayIconHiddenAndShownFromTheOptionsComesBack)
+{
+    const std::string log = BuildFile("send2ov.txt");
+    DeleteFileA(log.c_str());
+    SetOption("Debug", "1");
+    RunningProgram running(monitor_, "");
+    HWND monitor = WaitForWindow(kMonitorClass, nullptr, 10000);
+    ASSERT_NE(nullptr, monitor);
+
+    // What the Options page does: store the value (asking for a reload), then tell the Monitor.
+    SetOption("HideBrisko", "1");
+    SetOption("Update", "1");
+    PostMessageA(monitor, WM_COMMAND, 6053, 1);
+    // Verify passes take the stored value in.
+    for (int turn = 0; turn < 2; ++turn) {
+        Sleep(1100);
+        for (int tick = 0; tick < 17; ++tick)
+            PostMessageA(monitor, WM_TIMER, 1, 0);
+    }
+    char update[8] = "";
+    for (int wait = 0; wait < 50 && strcmp(update, "0") != 0; ++wait) {
+        Sleep(100);
+        DWORD size = sizeof update;
+        RegGetValueA(HKEY_CURRENT_USER, kOptions, "Update", RRF_RT_REG_SZ, nullptr, update, &size);
+    }
+    ASSERT_STREQ("0", update) << "the options were not reloaded";
+    SetOption("HideBrisko", "0");
+    SetOption("Update", "1");
+    // Sent, not posted as the Explorer does, so it is handled before the exit request below.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(monitor, WM_COMMAND, 6053, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    EXPECT_EQ(0u, RunToEnd(monitor_, "-Q"));
+    EXPECT_TRUE(running.WaitForEnd(10000));
+    SetOption("Debug", "0");
+
+    const std::vector<std::string> calls = TrayCallsTraced(log);
+    ASSERT_GE(calls.size(), 2u);
+    auto hidden = std::find(calls.begin(), calls.end(), "Delete icon");
+    ASSERT_NE(calls.end(), hidden);
+    EXPECT_NE(calls.end(), std::find(hidden, calls.end(), "Add icon"))
+        << "never shown again; traced: " << ::testing::PrintToString(calls);
+    DeleteFileA(log.c_str());
+}
 
 TEST_F(MonitorProgram, SecondCopyHandsOverAndEnds)
 {

@@ -60,15 +60,30 @@ protected:
     LONG_PTR original_ = 0;
 };
 
-TEST_F(Tray, HiddenIconMakesNoTrayCallAtAll)
+TEST_F(Tray, HiddenIconMakesNoTrayCallUntilTheExplorerShowsIt)
 {
     TheSettings().option[OPT_HideBrisko] = 1;
     EXPECT_EQ(0, SetTrayIcon(TRAY_Add, kIdleIcon, IDS_TIP_ON_PATROL));
     EXPECT_EQ(0, SetTrayIcon(TRAY_Modify, 157, IDS_TIP_STARTUP));
     EXPECT_EQ(0, SetTrayIcon(TRAY_Delete, 0, IDS_TIP_ON_PATROL));
-    SendMessageA(window_, WM_COMMAND, CMD_TrayIcon, 0);
     SendMessageA(window_, WM_COMMAND, CMD_TrayIcon, 1);
     EXPECT_TRUE(g_tray.empty());
+    // Shown again from the Options page: the icon comes back, and the passes keep it up to date.
+    SendMessageA(window_, WM_COMMAND, CMD_TrayIcon, 0);
+    ASSERT_EQ(1u, g_tray.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray[0].message);
+    EXPECT_EQ(1, SetTrayIcon(TRAY_Modify, 157, IDS_TIP_STARTUP));
+    EXPECT_EQ(0, Option(OPT_HideBrisko));
+}
+
+TEST_F(Tray, IconHiddenThenReloadedThenShownComesBack)
+{
+    SendMessageA(window_, WM_COMMAND, CMD_TrayIcon, 1);
+    TheSettings().option[OPT_HideBrisko] = 1;  // the reload of the Explorer's stored value
+    SendMessageA(window_, WM_COMMAND, CMD_TrayIcon, 0);
+    ASSERT_EQ(2u, g_tray.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), g_tray[0].message);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray[1].message);
 }
 
 TEST_F(Tray, IconCommandAddsAndDeletes)
