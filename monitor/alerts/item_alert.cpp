@@ -1,6 +1,8 @@
 // The item alerts' frame: what every item alert shows of the program, and where it stands.
 #include "item_alert.h"
 
+#include <cstring>
+
 #include "bounded.h"
 #include "dialog_state.h"
 #include "files.h"
@@ -10,6 +12,7 @@
 #include "monitor.h"
 #include "owned.h"
 #include "strings.h"
+#include "text.h"
 #include "texts.h"
 #include "version.h"
 
@@ -49,6 +52,66 @@ void ShowFileIcon(HWND dialog, ItemAlertState &state, const char *file)
                         reinterpret_cast<LPARAM>(icon));
 }
 
+bool BreaksPath(char c) { return c == ' ' || c == '\t' || c == '\\'; }
+
+// Lines of the path box may end after a folder's backslash as well as at a blank, so a long path
+// wraps at its folders rather than running past the box's edge in one unbroken word.
+int CALLBACK PathWordBreak(LPSTR text, int current, int length, int code)
+{
+    switch (code) {
+    case WB_ISDELIMITER:
+        return current >= 0 && current < length && BreaksPath(text[current]);
+    case WB_LEFT: {
+        int i = current > 0 ? current - 1 : 0;
+        while (i > 0 && !BreaksPath(text[i - 1]))
+            --i;
+        return i;
+    }
+    case WB_RIGHT: {
+        int i = current;
+        while (i < length && !BreaksPath(text[i]))
+            ++i;
+        while (i < length && BreaksPath(text[i]))
+            ++i;
+        return i;
+    }
+    default:
+        return 0;
+    }
+}
+
+// The path box wraps a long command over its lines; when it needs more lines than the box has,
+// it is scrolled so the program's file name stands in view (what the user must recognise).
+void KeepFileNameInView(HWND box, const char *command, const char *program)
+{
+    const char *name = FileNameOf(program);
+    const char *found = name[0] != '\0' ? FindNoCase(command, name) : nullptr;
+    if (box == nullptr || found == nullptr)
+        return;
+    const WPARAM start = static_cast<WPARAM>(found - command);
+    const WPARAM end = start + strlen(name) - 1;
+    const int firstLine = static_cast<int>(SendMessageA(box, EM_LINEFROMCHAR, start, 0));
+    const int lastLine = static_cast<int>(SendMessageA(box, EM_LINEFROMCHAR, end, 0));
+
+    TEXTMETRICA metrics{};
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    RECT client{};
+    GetClientRect(box, &client);
+    const int lines = metrics.tmHeight > 0 ? client.bottom / metrics.tmHeight : 1;
+
+    int top = lastLine - (lines > 1 ? lines : 1) + 1;
+    if (top > firstLine)
+        top = firstLine;  // a name longer than the box: its start
+    if (top < 0)
+        top = 0;
+    const int shown = static_cast<int>(SendMessageA(box, EM_GETFIRSTVISIBLELINE, 0, 0));
+    SendMessageA(box, EM_LINESCROLL, 0, top - shown);
+}
+
 BOOL OnInit(HWND dialog, ItemAlertState &state)
 {
     const AlertContext &item = state.item;
@@ -61,8 +124,11 @@ BOOL OnInit(HWND dialog, ItemAlertState &state)
     VersionRecord version;
     ReadVersionInfo(key, &version);
 
+    SendDlgItemMessageA(dialog, IDC_ALERT_PATH, EM_SETWORDBREAKPROC, 0,
+                        reinterpret_cast<LPARAM>(PathWordBreak));
     SetDlgItemTextA(dialog, IDC_ALERT_PATH, item.itemPath);
     SetAlertItemFont(dialog, IDC_ALERT_PATH, FONT_BoldSansSerif);
+    KeepFileNameInView(GetDlgItem(dialog, IDC_ALERT_PATH), item.itemPath, key);
     ShowFileIcon(dialog, state, key);
 
     if (form.opened != nullptr)

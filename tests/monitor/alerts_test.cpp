@@ -593,6 +593,54 @@ TEST_F(AlertDialogs, NewProgramAlertShowsTheProgramAndYesApproves)
     EXPECT_EQ(std::to_string(seen.rect.bottom - seen.rect.top), Stored("dyAlert"));
 }
 
+// Whether a character of an edit box is drawn inside the box.
+bool CharacterInView(HWND box, size_t index)
+{
+    const LRESULT at = SendMessageA(box, EM_POSFROMCHAR, index, 0);
+    if (at == -1)
+        return false;
+    const int x = static_cast<short>(LOWORD(at));
+    const int y = static_cast<short>(HIWORD(at));
+    RECT client{};
+    GetClientRect(box, &client);
+    return x >= 0 && x < client.right && y >= 0 && y < client.bottom;
+}
+
+TEST_F(AlertDialogs, LongCommandKeepsItsProgramsFileNameInView)
+{
+    const std::string folders[] = {
+        "C:\\Program Files\\Some Vendor With A Long Name\\Product Suite\\Version 12\\bin",
+        "C:\\Users\\someone\\AppData\\Local\\Packages\\Vendor.Product_8wekyb3d8bbwe\\LocalCache"
+        "\\Roaming\\Vendor Product Suite\\Components\\Background Services\\x64\\Release 2026.11",
+    };
+    for (const std::string &folder : folders) {
+        for (const char *arguments : {"", " --background --minimized --profile=default"}) {
+            const std::string command = folder + "\\updater.exe" + arguments;
+            SCOPED_TRACE(command);
+            Alert(command, 11);
+            bool multiLine = false, nameShown = false;
+            std::string text;
+            Drive drive;
+            drive.steps = {[&](HWND dialog) {
+                               HWND box = GetDlgItem(dialog, IDC_ALERT_PATH);
+                               multiLine = (GetWindowLongA(box, GWL_STYLE) & ES_MULTILINE) != 0;
+                               char shown[kAlertText] = "";
+                               GetWindowTextA(box, shown, sizeof shown);
+                               text = shown;
+                               const size_t name = command.find("updater.exe");
+                               nameShown = CharacterInView(box, name) &&
+                                           CharacterInView(box, name + strlen("updater.exe") - 1);
+                               return true;
+                           },
+                           Press(IDYES)};
+            EXPECT_EQ(6, RunAlert(ShowNewProgramAlert, drive));
+            EXPECT_TRUE(multiLine);
+            EXPECT_EQ(command, text) << "the whole command stays in the box";
+            EXPECT_TRUE(nameShown) << "the program's file name is cut off";
+        }
+    }
+}
+
 TEST_F(AlertDialogs, EscapeAndTheCloseBoxApprove)
 {
     Alert(monitor_, 11);
