@@ -188,6 +188,16 @@ void ShowPatrolButton(const ListPage &page)
                          realtime != kNoRealtime && Option(realtime) != 0);
 }
 
+// The page shows what the selection is now (entry -1: none).
+void ShowSelection(ListPage &page)
+{
+    const int entry = FirstSelected(page);
+    if (entry >= 0 && page.traits->selected == nullptr)
+        ShowEntryStatus(entry);
+    if (page.traits->selected != nullptr)
+        page.traits->selected(page, entry);
+}
+
 void OnActivate(ListPage &page)
 {
     FillListPage(page);
@@ -198,11 +208,7 @@ void OnActivate(ListPage &page)
     }
     ActivatePage(page.window, PageIdOf(*page.traits));
     ShowPatrolButton(page);
-    const int entry = FirstSelected(page);
-    if (entry >= 0 && page.traits->selected == nullptr)
-        ShowEntryStatus(entry);
-    if (page.traits->selected != nullptr)
-        page.traits->selected(page, entry);
+    ShowSelection(page);
 }
 
 void ShowContextMenu(ListPage &page)
@@ -253,11 +259,7 @@ LRESULT OnNotify(ListPage &page, const NMHDR &header)
         if ((change.uChanged & LVIF_STATE) == 0 ||
             ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) == 0)
             break;
-        const int entry = FirstSelected(page);
-        if (entry >= 0 && page.traits->selected == nullptr)
-            ShowEntryStatus(entry);
-        if (page.traits->selected != nullptr)
-            page.traits->selected(page, entry);
+        ShowSelection(page);
         break;
     }
     case NM_DBLCLK:
@@ -531,6 +533,8 @@ void FillListPage(ListPage &page)
             SortRows(page, column, descending);
         }
     }
+    // Emptying the list tells nothing of the selection it took away: the buttons follow it here.
+    ShowSelection(page);
     SetCursor(previous);
 }
 

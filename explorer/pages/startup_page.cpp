@@ -134,8 +134,12 @@ void Selected(ListPage &page, int entry)
     HWND disable = GetDlgItem(page.window, IDC_PAGE_DISABLE);
     HWND remove = GetDlgItem(page.window, IDC_PAGE_REMOVE);
     if (entry < 0) {
+        // Remove stays offered: pressed, it says that nothing was chosen.
         ShowWindow(enable, SW_HIDE);
         ShowWindow(disable, SW_HIDE);
+        SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE);
+        EnableWindow(remove, TRUE);
+        SetStatusText("");
         return;
     }
     const int kind = EntryKind(entry);

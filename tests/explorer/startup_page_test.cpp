@@ -267,6 +267,28 @@ ButtonState Buttons()
             IsWindowEnabled(GetDlgItem(page, IDC_PAGE_REMOVE)) != FALSE, remove};
 }
 
+TEST_F(StartupPage, ARefillWithNothingSelectedLeavesNoStaleButtons)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, (std::string(kNotifyKey) + "\\Agent").c_str(), "DllName",
+                   "C:\\nowhere\\agent.dll");
+    SetOption("ShowAllStartup", 1);
+    LoadOptions();
+    std::vector<ButtonState> seen;
+    Run({[](HWND) { return Select("Agent"); },
+         [](HWND) {
+             // A Notify entry: Remove is off. Disabling it refills the page with nothing chosen.
+             Press(IDC_PAGE_DISABLE);
+             return true;
+         },
+         [&](HWND) {
+             EXPECT_EQ(-1, ListView_GetNextItem(PageList(), -1, LVNI_SELECTED));
+             seen.push_back(Buttons());
+             return true;
+         }});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ((ButtonState{false, false, true, true, "&Remove"}), seen[0]);
+}
+
 // The pixels of a row's small icon, drawn on white.
 std::vector<DWORD> RowIconPixels(HWND list, int row)
 {
