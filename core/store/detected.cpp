@@ -145,6 +145,22 @@ int PruneDetectedArea(const char *area)
     return removed;
 }
 
+int ListedFirstSeen(const char *item, int kindCode, char *buffer, size_t capacity)
+{
+    if (item == nullptr)
+        item = "";
+    char key[kItemKey];
+    const AreaRow *row = RowOfKey(DetectedArea(kindCode));
+    if (row != nullptr && row->firstSeenKey == FirstSeenKey::AsIs)
+        CopyBounded(key, item);
+    else
+        CleanPath(item, key, sizeof key);
+    int length = GetFirstSeen(key, kindCode, buffer, capacity);
+    if (length == 0 && RecordFirstSeen(item, DetectedArea(kindCode)) == 0)
+        length = GetFirstSeen(key, kindCode, buffer, capacity);
+    return length;
+}
+
 void PruneNextDetectedArea()
 {
     int turns = 0;

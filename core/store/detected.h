@@ -12,6 +12,9 @@ int GetFirstSeen(const char *name, int kindCode, char *buffer, size_t capacity);
 // form and only when the file exists; the ActiveX area takes class identifiers as they are.
 // 1 when a date was already stored.
 int RecordFirstSeen(const char *item, const char *area);
+// The first-seen date of a listed item (a command or path) with the area of its kind code; an
+// item not dated yet is dated today first, as listing it is seeing it. The length written.
+int ListedFirstSeen(const char *item, int kindCode, char *buffer, size_t capacity);
 
 // Creates the register at the first start and dates every item present then.
 void InitDetectedRegister();

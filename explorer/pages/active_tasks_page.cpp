@@ -43,12 +43,9 @@ void Cell(int entry, int column, char *out, size_t capacity)
         CopyBounded(out, capacity, version.slot[VS_CompanyName]);
         break;
     }
-    default: {
-        char key[MAX_PATH];
-        CleanPath(path, key, sizeof key);
-        GetFirstSeen(key, kRunningProgramKind, out, capacity);
+    default:
+        ListedFirstSeen(path, kRunningProgramKind, out, capacity);
         break;
-    }
     }
 }
 

@@ -52,16 +52,6 @@ void Company(const char *command, char *out, size_t capacity)
     CopyBounded(out, capacity, company[0] != '\0' ? company : " ");
 }
 
-void FirstDetected(const char *path, char *out, size_t capacity)
-{
-    char key[MAX_PATH];
-    CleanPath(path, key, sizeof key);
-    if (GetFirstSeen(key, kMachineRunKind, out, capacity) == 0) {
-        RecordFirstSeen(path, DetectedArea(kMachineRunKind));
-        GetFirstSeen(key, kMachineRunKind, out, capacity);
-    }
-}
-
 bool Disabled(int entry)
 {
     char title[kTitleWidth + 1];
@@ -97,7 +87,7 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
         break;
     default: {
         char date[64];
-        FirstDetected(texts.path, date, sizeof date);
+        ListedFirstSeen(texts.path, texts.kind, date, sizeof date);
         if (sortKey)
             DateSortKey(date, out, capacity);
         else

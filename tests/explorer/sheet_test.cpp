@@ -9,12 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include "datetexts.h"
 #include "dialog_driver.h"
 #include "explorer_art.h"
 #include "ids.h"
 #include "options.h"
 #include "platform.h"
 #include "regsandbox.h"
+#include "text.h"
 
 namespace {
 
@@ -228,6 +230,28 @@ TEST_F(Sheet, ASecondRequestBringsTheSheetForwardWithoutSwitching)
                                return Explorer().currentPage == IDM_PAGE_STARTUP;
                            }});
     EXPECT_EQ(0, after);
+}
+
+TEST_F(Sheet, ActiveTasksDatesAProgramSeenForTheFirstTime)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string seen = "<not listed>";
+    Open(IDM_PAGE_ACTIVE_TASKS, {[&](HWND) {
+             HWND list = GetDlgItem(Explorer().activePage, IDC_PAGE_LIST);
+             for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+                 char module[MAX_PATH] = "", date[64] = "";
+                 ListView_GetItemText(list, row, 0, module, sizeof module);
+                 if (_stricmp(module, FileNameOf(self)) != 0)
+                     continue;
+                 ListView_GetItemText(list, row, 3, date, sizeof date);
+                 seen = date;
+             }
+             return true;
+         }});
+    char today[32];
+    TodayText(today, sizeof today);
+    EXPECT_EQ(today, seen);
 }
 
 TEST_F(Sheet, CannotBeMadeSmallerThanItsFirstSize)

@@ -86,4 +86,23 @@ TEST_F(FirstSeen, MissingFilesAreNotDatedButClassIdsAre)
     EXPECT_EQ(0, GetFirstSeen(nullptr, 1200, date, sizeof date));
 }
 
+TEST_F(FirstSeen, ListingAnItemDatesItOnceAndReadsThatDateAfter)
+{
+    std::string program = scratch_.Write("Listed\\tool.exe", "x");
+    char date[24] = "canary";
+    EXPECT_EQ(10, ListedFirstSeen((program + " -x").c_str(), 600, date, sizeof date));
+    EXPECT_STREQ("12/01/2026", date);
+    day_.wDay = 9;
+    EXPECT_EQ(10, ListedFirstSeen(program.c_str(), 600, date, sizeof date));
+    EXPECT_STREQ("12/01/2026", date) << "a listed item keeps its first date";
+
+    // A file that is gone gets no date; a class identifier is dated as it stands.
+    EXPECT_EQ(0, ListedFirstSeen(scratch_.File("gone.exe").c_str(), 11, date, sizeof date));
+    EXPECT_STREQ("", date);
+    const char clsid[] = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
+    EXPECT_EQ(10, ListedFirstSeen(clsid, 1200, date, sizeof date));
+    EXPECT_STREQ("12/09/2026", date);
+    EXPECT_EQ(0, ListedFirstSeen(nullptr, 11, date, sizeof date));
+}
+
 } // namespace
