@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
 #include "bounded.h"
 #include "dialog_state.h"
 #include "dialogs.h"
@@ -16,7 +19,9 @@
 #include "history.h"
 #include "historyline.h"
 #include "ids.h"
+#include "list_page.h"
 #include "lookup.h"
+#include "options.h"
 #include "strings.h"
 #include "texts.h"
 
@@ -36,6 +41,9 @@ using ImageListOwner = Owned<HIMAGELIST, ImageList_Destroy>;
 struct ViewerState {
     HWND list = nullptr;
     ImageListOwner icons;
+    bool descending[kColumns] = {};  // the direction of the next click on each column
+    int sortedColumn = -1;           // the last sort chosen here, kept over a refill
+    bool sortedDescending = false;
 };
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_HISTORY_LIST); }
@@ -107,6 +115,70 @@ void UpdateRestoreButton(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_HISTORY_RESTORE), entry >= 0 && CanRestoreRecord(entry));
 }
 
+// The text a column sorts by for an entry: what it shows, a date as its digits.
+std::string SortKeyOf(int entry, int column)
+{
+    char text[kTextLength] = "";
+    switch (column) {
+    case 0:
+        EntryTitle(entry, text, sizeof text);
+        return text;
+    case 1:
+        return ActionNameOf(EntryExtra(entry));
+    case 2:
+        return TypeNameOfKind(EntryKind(entry));
+    default: {
+        char date[kDescriptionWidth + 1];
+        EntryDescription(entry, date, sizeof date);
+        DateSortKey(date, text, sizeof text);
+        return text;
+    }
+    }
+}
+
+struct SortContext {
+    const std::vector<std::string> *keys;
+    bool descending;
+};
+
+// Ignoring case by the system's rules; equal keys keep the file's order.
+int CALLBACK CompareRecords(LPARAM left, LPARAM right, LPARAM context)
+{
+    const auto &sort = *reinterpret_cast<const SortContext *>(context);
+    const std::string &a = (*sort.keys)[static_cast<size_t>(left)];
+    const std::string &b = (*sort.keys)[static_cast<size_t>(right)];
+    int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) -
+                CSTR_EQUAL;
+    if (sort.descending)
+        order = -order;
+    if (order == 0)
+        order = left < right ? -1 : (left > right ? 1 : 0);
+    return order;
+}
+
+void SortRecords(ViewerState &state, int column, bool descending)
+{
+    const int count = EntryCount();
+    std::vector<std::string> keys(static_cast<size_t>(count));
+    for (int entry = 0; entry < count; ++entry)
+        keys[static_cast<size_t>(entry)] = SortKeyOf(entry, column);
+    SortContext context{&keys, descending};
+    SendMessageA(state.list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+                 reinterpret_cast<LPARAM>(CompareRecords));
+}
+
+// A column click sorts by it, the other way round each time, and the choice is kept.
+void SortByColumn(ViewerState &state, int column)
+{
+    if (column < 0 || column >= kColumns)
+        return;
+    SortRecords(state, column, state.descending[column]);
+    state.sortedColumn = column;
+    state.sortedDescending = state.descending[column];
+    state.descending[column] = !state.descending[column];
+    StoreOption(OPT_SortHistory, column + 1);
+}
+
 void Fill(HWND dialog, ViewerState &state)
 {
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
@@ -121,6 +193,12 @@ void Fill(HWND dialog, ViewerState &state)
     int count = LoadHistory();
     for (int entry = 0; entry < count; ++entry)
         AddRow(state, entry);
+    // The sort last chosen here, else the kept column in file order's direction.
+    const int stored = Option(OPT_SortHistory);
+    if (state.sortedColumn >= 0)
+        SortRecords(state, state.sortedColumn, state.sortedDescending);
+    else if (stored > 0 && stored <= kColumns)
+        SortRecords(state, stored - 1, false);
     SendMessageA(state.list, WM_SETREDRAW, TRUE, 0);
     // Scrolled only once drawing is back on: a list that does not draw does not scroll.
     if (count > 0)
@@ -257,6 +335,9 @@ void OnNotify(HWND dialog, ViewerState &state, const NMHDR &header)
         break;
     case NM_DBLCLK:
         Restore(dialog, state);
+        break;
+    case LVN_COLUMNCLICK:
+        SortByColumn(state, reinterpret_cast<const NMLISTVIEW &>(header).iSubItem);
         break;
     default:
         break;

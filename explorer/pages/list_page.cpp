@@ -684,14 +684,24 @@ int ShowPageMessage(UINT id, UINT type, const char *insert)
 void DateSortKey(const char *text, char *out, size_t capacity)
 {
     unsigned month = 0, day = 0, year = 0, hour = 0, minute = 0;
-    char rest[2];
-    const int fields = sscanf(text, "%u/%u/%u %u:%u%1s", &month, &day, &year, &hour, &minute, rest);
+    char half[3] = "";
+    const int fields =
+        sscanf(text, "%u/%u/%u %u:%u %2s", &month, &day, &year, &hour, &minute, half);
     if (fields < 3 || month > 12 || day > 31 || year > 9999) {
         CopyBounded(out, capacity, " ");
         return;
     }
     if (fields < 5)
         hour = minute = 0;
+    // A 12-hour time sorts by its 24-hour form: 1:00 PM comes after 11:00 AM.
+    const bool pm = (half[0] == 'P' || half[0] == 'p') && (half[1] == 'M' || half[1] == 'm');
+    const bool am = (half[0] == 'A' || half[0] == 'a') && (half[1] == 'M' || half[1] == 'm');
+    if (fields == 6 && hour >= 1 && hour <= 12) {
+        if (pm && hour != 12)
+            hour += 12;
+        else if (am && hour == 12)
+            hour = 0;
+    }
     FormatBounded(out, capacity, "%04u%02u%02u%02u%02u", year % 10000, month % 100, day % 100,
                   hour % 100, minute % 100);
 }

@@ -97,6 +97,6 @@ void AppendProgramGroup(HMENU menu, int entry);
 // The common menu commands on an entry's program file; true when handled.
 bool ProgramCommand(int id, int entry);
 
-// The sort key of a first-detected text ("M/D/YYYY[ H:MM]"): YYYYMMDDHHMM; a blank for a text
-// that holds no date.
+// The sort key of a date text ("M/D/YYYY[ H:MM[ AM|PM]]"): YYYYMMDDHHMM, the hour in 24-hour
+// form; a blank for a text that holds no date.
 void DateSortKey(const char *text, char *out, size_t capacity);

@@ -172,6 +172,83 @@ TEST_F(HistoryViewer, ShowsEveryRecordInFileOrderWithItsNames)
     EXPECT_EQ(0, EntryCount()) << "the records stay behind after the viewer closed";
 }
 
+// What the list view sends its dialog on a click on a column's header.
+void ClickColumn(HWND dialog, int column)
+{
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = List(dialog);
+    click.hdr.idFrom = IDC_HISTORY_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageA(dialog, WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+std::vector<std::string> Titles(HWND dialog)
+{
+    std::vector<std::string> titles;
+    for (int row = 0; row < RowCount(dialog); ++row)
+        titles.push_back(Cell(dialog, row, 0));
+    return titles;
+}
+
+TEST_F(HistoryViewer, ColumnClicksSortAndTheChoiceIsKept)
+{
+    // Written at 11:00 AM, 1:00 PM and 9:30 AM of one day: the afternoon sorts last by date.
+    clock_.wHour = 11;
+    ASSERT_EQ(1, WriteHistoryRecord("beta", "C:\\Tools\\b.exe", "", 11, 0));
+    clock_.wHour = 13;
+    ASSERT_EQ(1, WriteHistoryRecord("Alpha", "C:\\Tools\\a.exe", "", 11, 6));
+    clock_.wHour = 9;
+    clock_.wMinute = 30;
+    ASSERT_EQ(1, WriteHistoryRecord("Gamma", "C:\\Tools\\g.exe", "", 11, 1));
+
+    std::vector<std::vector<std::string>> orders;
+    bool actionsInOrder = true, rowsKeepTheirRecords = true;
+    Open({Do([&](HWND dialog) {
+              orders.push_back(Titles(dialog));
+              ClickColumn(dialog, 0);
+              orders.push_back(Titles(dialog));
+              ClickColumn(dialog, 0);
+              orders.push_back(Titles(dialog));
+              ClickColumn(dialog, 3);
+              orders.push_back(Titles(dialog));
+              ClickColumn(dialog, 1);
+              orders.push_back(Titles(dialog));
+              for (int row = 1; row < RowCount(dialog); ++row)
+                  actionsInOrder = actionsInOrder &&
+                                   CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
+                                                  Cell(dialog, row - 1, 1).c_str(), -1,
+                                                  Cell(dialog, row, 1).c_str(), -1) != CSTR_GREATER_THAN;
+              // The rows still stand for their own records, whatever the order.
+              for (int row = 0; row < RowCount(dialog); ++row) {
+                  LVITEMA item{};
+                  item.mask = LVIF_PARAM;
+                  item.iItem = row;
+                  SendMessageA(List(dialog), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+                  char title[128] = "";
+                  EntryTitle(static_cast<int>(item.lParam), title, sizeof title);
+                  rowsKeepTheirRecords = rowsKeepTheirRecords && Cell(dialog, row, 0) == title;
+              }
+          }),
+          Press(IDOK)});
+    using Order = std::vector<std::string>;
+    ASSERT_EQ(5u, orders.size());
+    EXPECT_EQ((Order{"beta", "Alpha", "Gamma"}), orders[0]) << "file order at first";
+    EXPECT_EQ((Order{"Alpha", "beta", "Gamma"}), orders[1]) << "case does not count";
+    EXPECT_EQ((Order{"Gamma", "beta", "Alpha"}), orders[2]);
+    EXPECT_EQ((Order{"Gamma", "beta", "Alpha"}), orders[3]) << "9:30 AM, 11:00 AM, 1:00 PM";
+    EXPECT_EQ(3u, orders[4].size());
+    EXPECT_TRUE(actionsInOrder);
+    EXPECT_TRUE(rowsKeepTheirRecords);
+    EXPECT_EQ(2, GetOption("SortHistory", 0));
+
+    // Opened again: sorted by the kept column.
+    std::vector<std::string> reopened;
+    Open({Do([&](HWND dialog) { reopened = Titles(dialog); }), Press(IDOK)});
+    EXPECT_EQ(orders[4], reopened);
+}
+
 TEST_F(HistoryViewer, OpensScrolledToTheLastRecord)
 {
     for (int record = 0; record < 80; ++record)

@@ -43,13 +43,16 @@ TEST(StartupPageSorting, TitleThatBeginsAnotherComparesEqualOnlyOnTheStartupPage
     ClearEntryList();
 }
 
-TEST(StartupPageSorting, DateKeysAreYearMonthDayHourMinute)
+TEST(StartupPageSorting, DateKeysAreYearMonthDayAndTheTwentyFourHourTime)
 {
     const struct {
         const char *text;
         const char *key;
     } cases[] = {
-        {"3/5/2024 7:04 PM", "202403050704"},
+        {"3/5/2024 7:04 PM", "202403051904"},
+        {"03/05/2024  12:30 AM", "202403050030"},
+        {"03/05/2024  12:30 PM", "202403051230"},
+        {"03/05/2024  11:59 am", "202403051159"},
         {"12/31/1999 11:59 AM", "199912311159"},
         {"3/5/2024", "202403050000"},
         {"", " "},
