@@ -315,6 +315,16 @@ private:
     HWND window_;
 };
 
+// Selects the title's row alone and presses a page button on it, as the user would.
+bool PressOnRow(HWND sheet, const char *title, int button)
+{
+    const int row = WaitForRow(sheet, title);
+    if (row < 0 || !SelectOnly(PageList(sheet), row))
+        return false;
+    PostMessageA(CurrentPage(sheet), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    return true;
+}
+
 class ExplorerProgram : public ::testing::Test {
 protected:
     void SetUp() override
@@ -415,8 +425,7 @@ TEST_F(ExplorerProgram, DisableButtonTakesTheValueOutAndTheRowShowsDisabled)
     ASSERT_GE(row, 0);
     ASSERT_NE(kDisabledText, CellText(PageList(sheet), row, kTypeColumn));
 
-    ASSERT_TRUE(SelectOnly(PageList(sheet), row));
-    PostMessageA(CurrentPage(sheet), WM_COMMAND, MAKEWPARAM(kDisableButton, BN_CLICKED), 0);
+    ASSERT_TRUE(PressOnRow(sheet, kTitle, kDisableButton));
 
     EXPECT_EQ("<missing>", WaitForValue(kUserRun, kTitle, "<missing>"));
     EXPECT_GE(WaitForRow(sheet, kTitle, kTypeColumn, kDisabledText), 0);
@@ -438,10 +447,7 @@ TEST_F(ExplorerProgram, DisabledEntriesSortLastInBothDirectionsOnEveryColumn)
     RunningProgram running(explorer_, "");
     HWND sheet = WaitForSheet();
     ASSERT_NE(nullptr, sheet);
-    const int row = WaitForRow(sheet, kTitle);
-    ASSERT_GE(row, 0);
-    ASSERT_TRUE(SelectOnly(PageList(sheet), row));
-    PostMessageA(CurrentPage(sheet), WM_COMMAND, MAKEWPARAM(kDisableButton, BN_CLICKED), 0);
+    ASSERT_TRUE(PressOnRow(sheet, kTitle, kDisableButton));
     ASSERT_GE(WaitForRow(sheet, kTitle, kTypeColumn, kDisabledText), 0);
 
     HWND list = PageList(sheet);
@@ -472,10 +478,7 @@ TEST_F(ExplorerProgram, HistoryViewerPutsBackAnEntryRemovedOnThePage)
     RunningProgram running(explorer_, "");
     HWND sheet = WaitForSheet();
     ASSERT_NE(nullptr, sheet);
-    const int row = WaitForRow(sheet, kTitle);
-    ASSERT_GE(row, 0);
-    ASSERT_TRUE(SelectOnly(PageList(sheet), row));
-    PostMessageA(CurrentPage(sheet), WM_COMMAND, MAKEWPARAM(kRemoveButton, BN_CLICKED), 0);
+    ASSERT_TRUE(PressOnRow(sheet, kTitle, kRemoveButton));
 
     // The page asks before it removes: answer Yes.
     HWND question = nullptr;
