@@ -14,6 +14,7 @@
 #include "explorer_art.h"
 #include "explorer_dialogs.h"
 #include "list_page.h"
+#include "main_window.h"
 #include "ids.h"
 #include "init.h"
 #include "keys.h"
@@ -222,16 +223,7 @@ int BuildPageList(PageInfo *pages, int capacity)
 
 HWND CreateMainWindow(HINSTANCE instance, const char *className, const char *caption)
 {
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = MainProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MONITOR));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-    windowClass.lpszClassName = className;
-    WNDCLASSA existing;
-    if (!GetClassInfoA(instance, className, &existing) && RegisterClassA(&windowClass) == 0)
+    if (!RegisterMainWindowClass(instance, className, MainProcedure, IDI_MONITOR))
         return nullptr;
     CopyBounded(Explorer().caption, caption);
     HWND window = CreateWindowExA(WS_EX_APPWINDOW, className, caption,

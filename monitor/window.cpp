@@ -6,6 +6,7 @@
 #include "entries.h"
 #include "fonts.h"
 #include "init.h"
+#include "main_window.h"
 #include "messages.h"
 #include "monitor.h"
 #include "options.h"
@@ -146,15 +147,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool CreateMainWindow(HINSTANCE instance, const char *className, const char *caption)
 {
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIdleIcon));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-    windowClass.lpszClassName = className;
-    if (!RegisterClassA(&windowClass))
+    if (!RegisterMainWindowClass(instance, className, MainWindowProc, kIdleIcon))
         return false;
     HWND window = CreateWindowExA(0, className, caption, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
                                   nullptr, instance, nullptr);
