@@ -315,17 +315,20 @@ struct WinIniEdit {
     bool found = false;
 };
 
-// The walk lists items without quotes and in their long form: either form names the item.
-bool SameItem(const char *piece, const char *item)
+// Two texts name the same item when they are equal, or equal in the given form.
+template <typename Form> bool SameInForm(const char *left, const char *right, Form form)
 {
-    if (EqualsNoCase(piece, item))
+    if (EqualsNoCase(left, right))
         return true;
-    char pieceForm[kListedWidth];
-    char itemForm[kListedWidth];
-    ListedForm(piece, pieceForm, sizeof pieceForm);
-    ListedForm(item, itemForm, sizeof itemForm);
-    return EqualsNoCase(pieceForm, itemForm);
+    char leftForm[kListedWidth];
+    char rightForm[kListedWidth];
+    form(left, leftForm, sizeof leftForm);
+    form(right, rightForm, sizeof rightForm);
+    return EqualsNoCase(leftForm, rightForm);
 }
+
+// The walk lists items without quotes and in their long form: either form names the item.
+bool SameItem(const char *piece, const char *item) { return SameInForm(piece, item, ListedForm); }
 
 // Builds the list without item, each kept item followed by ";". Empty pieces are no items (the
 // walk skips them), so they go. False when the list could not be read whole.
@@ -794,16 +797,7 @@ bool PutBack(const char *title, const char *path, const char *detail, int code,
 
 // ---- AppInit_DLLs ----
 
-bool SameDll(const char *item, const char *file)
-{
-    if (EqualsNoCase(item, file))
-        return true;
-    char itemForm[kListedWidth];
-    char fileForm[kListedWidth];
-    LongPathForm(item, itemForm, sizeof itemForm);
-    LongPathForm(file, fileForm, sizeof fileForm);
-    return EqualsNoCase(itemForm, fileForm);
-}
+bool SameDll(const char *item, const char *file) { return SameInForm(item, file, LongPathForm); }
 
 // The value name as the walk gives it; derived from the file name when the version
 // information names nothing.
