@@ -68,19 +68,26 @@ int GetFirstSeen(const char *name, int kindCode, char *buffer, size_t capacity)
     return ReadRegString(HKEY_CURRENT_USER, path, name, buffer, capacity);
 }
 
+// The register's key of an item in an area: the text as it is (class identifiers) or its clean
+// path; true for a path.
+static bool ItemKeyOf(const char *item, const char *area, char (&key)[kItemKey])
+{
+    const AreaRow *row = RowOfKey(area);
+    if (row != nullptr && row->firstSeenKey == FirstSeenKey::AsIs) {
+        CopyBounded(key, item);
+        return false;
+    }
+    CleanPath(item, key, sizeof key);
+    return true;
+}
+
 int RecordFirstSeen(const char *item, const char *area)
 {
     if (item == nullptr || item[0] == '\0' || area == nullptr)
         return 0;
     char key[kItemKey];
-    const AreaRow *row = RowOfKey(area);
-    if (row != nullptr && row->firstSeenKey == FirstSeenKey::AsIs) {
-        CopyBounded(key, item);
-    } else {
-        CleanPath(item, key, sizeof key);
-        if (!FindFile(key, sizeof key))
-            return 0;
-    }
+    if (ItemKeyOf(item, area, key) && !FindFile(key, sizeof key))
+        return 0;
     char path[MAX_PATH];
     AreaKeyPath(area, path, sizeof path);
     if (RegValueExists(HKEY_CURRENT_USER, path, key))
@@ -150,11 +157,7 @@ int ListedFirstSeen(const char *item, int kindCode, char *buffer, size_t capacit
     if (item == nullptr)
         item = "";
     char key[kItemKey];
-    const AreaRow *row = RowOfKey(DetectedArea(kindCode));
-    if (row != nullptr && row->firstSeenKey == FirstSeenKey::AsIs)
-        CopyBounded(key, item);
-    else
-        CleanPath(item, key, sizeof key);
+    ItemKeyOf(item, DetectedArea(kindCode), key);
     int length = GetFirstSeen(key, kindCode, buffer, capacity);
     if (length == 0 && RecordFirstSeen(item, DetectedArea(kindCode)) == 0)
         length = GetFirstSeen(key, kindCode, buffer, capacity);
