@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <utility>
+
 #include "area.h"
 #include "bounded.h"
 #include "init.h"
 #include "lookup.h"
 #include "monitor.h"
 #include "options.h"
+#include "owned.h"
 #include "platform.h"
 #include "quellmark.h"
 #include "strings.h"
@@ -18,6 +21,10 @@
 #include "version.h"
 
 namespace {
+
+constexpr char kMonitorMutex[] = "Local\\Orvanto.Sentrovia.Monitor";
+constexpr int kHandOverWaits = 50;
+constexpr DWORD kHandOverPause = 100;
 
 // A program file named on the command line (the program-information verb) goes to the online
 // look-up instead of starting the Monitor.
@@ -34,6 +41,25 @@ bool HandOverProgramInfo(const char *commandLine)
     return true;
 }
 
+// True when this copy is the one to run (it then owns *mutex). Otherwise *running is the
+// running copy's window, or nullptr when none came: it may still be starting, so wait a little,
+// and take over when it ends meanwhile.
+bool TakeInstance(const char *className, Handle *mutex, HWND *running)
+{
+    for (int wait = 0; wait < kHandOverWaits; ++wait) {
+        Handle taken(CreateMutexA(nullptr, FALSE, kMonitorMutex));
+        if (taken && GetLastError() != ERROR_ALREADY_EXISTS) {
+            *mutex = std::move(taken);
+            return true;
+        }
+        *running = FindWindowA(className, nullptr);
+        if (*running != nullptr)
+            return false;
+        Sleep(kHandOverPause);
+    }
+    return false;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
@@ -48,10 +74,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (HandOverProgramInfo(commandLine))
         return 0;
 
-    if (HWND running = FindWindowA(className, nullptr)) {
-        if (ContainsNoCase(commandLine, "-Q"))
+    // The mutex decides which copy runs: copies started together would all miss each other's
+    // window, which each makes only later. The first holds it until its process ends.
+    Handle instanceMutex;
+    HWND running = nullptr;
+    if (!TakeInstance(className, &instanceMutex, &running)) {
+        if (running != nullptr && ContainsNoCase(commandLine, "-Q"))
             PostMessageA(running, WM_COMMAND, CMD_Exit, 0);
-        else if (!ContainsNoCase(commandLine, "-NoOpen"))
+        else if (running != nullptr && !ContainsNoCase(commandLine, "-NoOpen"))
             StartExplorer("-START");
         return 0;
     }

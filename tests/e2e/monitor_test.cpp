@@ -1,9 +1,11 @@
 // The real Monitor: single instance, hand-over, exit question and the information verb.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -120,6 +122,73 @@ TEST_F(MonitorProgram, SecondCopyHandsOverAndEnds)
     // -Q with no Monitor running starts nothing.
     EXPECT_EQ(0u, RunToEnd(monitor_, "-Q"));
     EXPECT_EQ(nullptr, FindWindowA(kMonitorClass, nullptr));
+}
+
+// Running copies of the Monitor's program file, counted from the process list.
+int MonitorsRunning()
+{
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32First(snapshot, &process); more;
+         more = Process32Next(snapshot, &process))
+        if (_stricmp(process.szExeFile, "Sentrovia.exe") == 0)
+            ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+TEST_F(MonitorProgram, CopiesStartedTogetherLeaveExactlyOneRunning)
+{
+    // Made suspended and let go at once, so that none has a window when the others look.
+    constexpr int kCopies = 12;
+    PROCESS_INFORMATION copies[kCopies]{};
+    std::string line = "\"" + monitor_ + "\" -NoOpen";
+    for (PROCESS_INFORMATION &copy : copies) {
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back('\0');
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(monitor_.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, nullptr, &startup, &copy));
+    }
+    for (PROCESS_INFORMATION &copy : copies)
+        ResumeThread(copy.hThread);
+    ASSERT_NE(nullptr, WaitForWindow(kMonitorClass, nullptr, 10000));
+    int ended = 0;
+    for (int wait = 0; wait < 100 && ended < kCopies - 1; ++wait) {
+        Sleep(100);
+        ended = 0;
+        for (const PROCESS_INFORMATION &copy : copies)
+            ended += WaitForSingleObject(copy.hProcess, 0) == WAIT_OBJECT_0 ? 1 : 0;
+    }
+    Sleep(500);
+    EXPECT_EQ(kCopies - 1, ended) << "copies left running";
+    EXPECT_EQ(1, MonitorsRunning());
+    EndRunningPrograms();
+    for (PROCESS_INFORMATION &copy : copies) {
+        if (WaitForSingleObject(copy.hProcess, 5000) == WAIT_TIMEOUT)
+            TerminateProcess(copy.hProcess, 1);
+        CloseHandle(copy.hThread);
+        CloseHandle(copy.hProcess);
+    }
+}
+
+// The instance is the named mutex, not the window: a copy that finds it taken opens no window
+// of its own, and takes over when the holder ends before showing one.
+TEST_F(MonitorProgram, CopyFindingTheInstanceTakenWaitsAndTakesOverWhenItIsLetGo)
+{
+    HANDLE held = CreateMutexA(nullptr, FALSE, "Local\\Orvanto.Sentrovia.Monitor");
+    ASSERT_NE(nullptr, held);
+    ASSERT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+    RunningProgram waiting(monitor_, "-NoOpen");
+    EXPECT_EQ(nullptr, WaitForWindow(kMonitorClass, nullptr, 1500)) << "a second instance ran";
+    CloseHandle(held);
+    EXPECT_NE(nullptr, WaitForWindow(kMonitorClass, nullptr, 10000)) << "it did not take over";
+    EXPECT_FALSE(waiting.WaitForEnd(0));
 }
 
 TEST_F(MonitorProgram, AnsweringNoToTheExitQuestionKeepsItRunning)
