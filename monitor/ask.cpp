@@ -13,6 +13,9 @@ int StandingAnswer(AreaId area)
 int Ask(const Question &question)
 {
     MonitorState &state = Monitor();
+    // Leaving during a run of alerts: the rest are neither shown nor answered.
+    if (state.exiting)
+        return 0;
     state.alertOpen = 1;
     int answer = StandingAnswer(question.area);
     if (answer == 0) {

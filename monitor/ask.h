@@ -14,7 +14,8 @@ struct Question {
 };
 
 // Marks an alert open, takes the area's standing answer or plays its sound and shows the alert,
-// applies the answer and marks the alert closed. The answer.
+// applies the answer and marks the alert closed. The answer; 0 with nothing shown or applied once
+// the Monitor is leaving.
 int Ask(const Question &question);
 // An area's Hide option as an answer: 0 ask, IDYES approve, IDNO reject.
 int StandingAnswer(AreaId area);

@@ -39,6 +39,7 @@ struct MonitorState {
     int conflictCounter = 0;    // consecutive ticks that handled a realtime request
     int alertOpen = 0;
     int verifyRunning = 0;
+    int exiting = 0;            // set once leaving is decided: no alert may open after it
     int autostartState = 0;
     UINT taskbarCreated = 0;
     int menuGuard = 0;

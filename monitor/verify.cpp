@@ -48,6 +48,8 @@ void RunHalf(VerifyHalf half)
         SetTrayIcon(TRAY_Modify, IDI_VERIFY_BROWSER, IDS_TIP_CHANGES);
     for (int id = 0; id < AREA_COUNT; ++id) {
         const AreaRow &area = Area(AreaId(id));
+        if (Monitor().exiting)
+            return;
         if (area.half != half || !AreaPresent(area))
             continue;
         if (AreaCheck eachPass = EachPassOf(area.id))
@@ -93,7 +95,7 @@ int Verify()
 {
     MonitorState &state = Monitor();
     Trace("VERIFY", "Enter Verify function");
-    if (state.alertOpen || state.verifyRunning)
+    if (state.alertOpen || state.verifyRunning || state.exiting)
         return 1;
     ClearEntryList();
     state.verifyRunning = 1;

@@ -68,6 +68,7 @@ void OnDestroyRequest()
             return;
         }
     }
+    Monitor().exiting = 1;
     MonitorExit();
     PostQuitMessage(0);
 }

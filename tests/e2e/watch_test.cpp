@@ -252,4 +252,41 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
 }
 
+// A flood of new values in one location, as a hostile program writes them.
+class Flood {
+public:
+    explicit Flood(int count) : count_(count)
+    {
+        for (int i = 0; i < count_; ++i) {
+            std::string command = "C:\\flood\\agent" + std::to_string(i) + ".exe";
+            RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, Name(i).c_str(), REG_SZ,
+                            command.c_str(), static_cast<DWORD>(command.size() + 1));
+        }
+    }
+    ~Flood()
+    {
+        for (int i = 0; i < count_; ++i)
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, Name(i).c_str());
+    }
+    static std::string Name(int i) { return "e2e flood " + std::to_string(i); }
+
+private:
+    int count_;
+};
+
+TEST_F(Watch, ExitDuringARunOfAlertsEndsTheMonitorAtOnce)
+{
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    Flood flood(300);
+    VerifyTurn(monitor);
+    ASSERT_NE(nullptr, WaitForWindow("#32770", kAlertCaption, 15000));
+
+    DWORD asked = GetTickCount();
+    EXPECT_EQ(0u, RunToEnd(monitor_, "-Q"));
+    EXPECT_TRUE(running.WaitForEnd(2000)) << "still running 2 s after the exit request";
+    EXPECT_LT(GetTickCount() - asked, 4000u);
+}
+
 } // namespace
