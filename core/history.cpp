@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "area.h"
 #include "bounded.h"
@@ -32,12 +34,13 @@ constexpr DWORD kAnswerLimit = 32;
 using InternetHandle = Owned<HINTERNET, &InternetCloseHandle>;
 
 // Append-only access puts every write at the end; sharing only reading keeps a second writer out
-// until this one closes, and the viewer may still read.
+// until this one closes, and the viewer may still read. Reading is for the file's last byte.
 HANDLE OpenForAppend(const char *path)
 {
     for (int attempt = 0;; ++attempt) {
-        HANDLE file = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(path, FILE_READ_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
+                                  FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
         DWORD error = GetLastError();
@@ -126,10 +129,41 @@ int AskServer(const char *url)
     return total > 0 && answer[0] == '1';
 }
 
+// True when the file is empty or its last byte ends a line.
+bool EndsWithLineEnd(HANDLE file)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart == 0)
+        return true;
+    LARGE_INTEGER last{};
+    last.QuadPart = size.QuadPart - 1;
+    char byte = 0;
+    DWORD got = 0;
+    return !SetFilePointerEx(file, last, nullptr, FILE_BEGIN) ||
+           !ReadFile(file, &byte, 1, &got, nullptr) || got != 1 || byte == '\n';
+}
+
+// The loaded records as the file holds them, beside the entry list's display copies: a restore
+// works from these, never from texts the list cut or unquoted.
+struct LoadedRecord {
+    int action;
+    int kind;
+    std::string title;
+    std::string path;
+    std::string detail;
+    std::string kept;
+};
+std::vector<LoadedRecord> g_loaded;
+bool g_olderLeftOut = false;
+
 int AddRecord(const HistoryRecord &record, void *)
 {
-    return AddEntry(record.title, record.path, record.detail, record.date, record.kind,
-                    record.action);
+    if (!AddEntry(record.title, record.path, record.detail, record.date, record.kind,
+                  record.action))
+        return 0;
+    g_loaded.push_back(
+        {record.action, record.kind, record.title, record.path, record.detail, record.kept});
+    return 1;
 }
 
 } // namespace
@@ -153,43 +187,57 @@ int HistoryDateText(const SYSTEMTIME &time, char *out, size_t capacity)
                          capacity);
 }
 
-int WriteHistoryRecord(const char *title, const char *path, const char *detail, int32_t kindCode,
-                       int actionCode)
+int HistoryRecordDate(char *out, size_t capacity)
 {
-    if (Option(OPT_History) <= 0)
-        return 0;
     SYSTEMTIME now;
     CurrentLocalTime(&now);
+    return HistoryDateText(now, out, capacity);
+}
+
+int WriteHistoryRecord(const char *title, const char *path, const char *detail, int32_t kindCode,
+                       int actionCode, const char *kept)
+{
+    if (Option(OPT_History) <= 0)
+        return kHistoryOff;
     char date[64];
-    HistoryDateText(now, date, sizeof date);
-    char line[kHistoryRecordBuffer];
-    size_t length =
-        BuildHistoryLine(date, actionCode, kindCode, title, path, detail, line, sizeof line);
+    HistoryRecordDate(date, sizeof date);
+    // Room for a line end the file's last line lacks, so the record is never glued to it.
+    char line[kHistoryRecordBuffer + 2];
+    line[0] = '\r';
+    line[1] = '\n';
+    size_t length = BuildHistoryLine(date, actionCode, kindCode, title, path, detail, line + 2,
+                                     kHistoryRecordBuffer, kept);
 
     char file[MAX_PATH + 16];
-    if (!HistoryFilePath(file, sizeof file))
-        return 0;
+    if (!HistoryFilePath(file, sizeof file)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return kHistoryFailed;
+    }
     {
         Handle history(OpenForAppend(file));
         if (!history)
-            return 0;
+            return kHistoryFailed;
+        const char *start = line + 2;
+        if (!EndsWithLineEnd(history.get())) {
+            start = line;
+            length += 2;
+        }
         // One write per record: the other program's records never land inside this one.
         DWORD written = 0;
-        if (!WriteFile(history.get(), line, static_cast<DWORD>(length), &written, nullptr) ||
-            written != length)
-            return 0;
+        if (!WriteFile(history.get(), start, static_cast<DWORD>(length), &written, nullptr))
+            return kHistoryFailed;
+        if (written != length) {
+            SetLastError(ERROR_DISK_FULL);
+            return kHistoryFailed;
+        }
     }
 
     char action[kHistoryNameWidth + 1];
     char type[kHistoryNameWidth + 1];
-    char cutTitle[kHistoryTitleWidth + 1];
-    char cutPath[kHistoryPathWidth + 1];
     CopyBounded(action, ActionNameOf(actionCode));
     CopyBounded(type, TypeNameOfKind(kindCode));
-    CopyBounded(cutTitle, title);
-    CopyBounded(cutPath, path);
-    UploadHistoryRecord(action, type, cutTitle, cutPath);
-    return 1;
+    UploadHistoryRecord(action, type, title ? title : "", path ? path : "");
+    return kHistoryWritten;
 }
 
 int UploadHistoryRecord(const char *actionName, const char *typeName, const char *title,
@@ -214,43 +262,63 @@ int UploadHistoryRecord(const char *actionName, const char *typeName, const char
 int LoadHistory()
 {
     ClearEntryList();
+    g_loaded.clear();
+    g_olderLeftOut = false;
     char file[MAX_PATH + 16];
     if (!HistoryFilePath(file, sizeof file))
         return 0;
-    std::unique_ptr<char[]> text(new (std::nothrow) char[kHistoryReadLimit]);
+    // One byte more than is loaded: the byte before a long history's part tells whether that
+    // part starts on a whole line.
+    constexpr size_t kReadWidth = kHistoryReadLimit + 1;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[kReadWidth]);
     if (!text)
         return 0;
     DWORD total = 0;
     {
         // Writers share reading, and the reader shares writing: loading never costs a record.
         Handle history(CreateFileA(file, GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!history)
             return 0;
-        while (total < kHistoryReadLimit) {
+        // The newest records are the ones to undo: a long history is read from its end.
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(history.get(), &size) &&
+            size.QuadPart > static_cast<LONGLONG>(kHistoryReadLimit)) {
+            LARGE_INTEGER from{};
+            from.QuadPart = size.QuadPart - static_cast<LONGLONG>(kReadWidth);
+            SetFilePointerEx(history.get(), from, nullptr, FILE_BEGIN);
+            g_olderLeftOut = true;
+        }
+        const size_t want = g_olderLeftOut ? kReadWidth : kHistoryReadLimit;
+        while (total < want) {
             DWORD got = 0;
-            if (!ReadFile(history.get(), text.get() + total,
-                          static_cast<DWORD>(kHistoryReadLimit - total), &got, nullptr) ||
+            if (!ReadFile(history.get(), text.get() + total, static_cast<DWORD>(want - total),
+                          &got, nullptr) ||
                 got == 0)
                 break;
             total += got;
         }
     }
-    return WalkHistoryText(text.get(), total, AddRecord, nullptr);
+    size_t start = 0;
+    if (g_olderLeftOut) {
+        // Start at a whole line: what comes before the first line end (the byte before the part
+        // included) belongs to an older record.
+        const char *end = static_cast<const char *>(memchr(text.get(), '\n', total));
+        start = end != nullptr ? static_cast<size_t>(end - text.get()) + 1 : total;
+    }
+    return WalkHistoryText(text.get() + start, total - start, AddRecord, nullptr);
 }
+
+int HistoryOlderLeftOut() { return g_olderLeftOut ? 1 : 0; }
 
 int RestoreHistoryEvent(int index)
 {
-    if (index < 0 || index >= EntryCount())
+    if (index < 0 || static_cast<size_t>(index) >= g_loaded.size())
         return 0;
-    char title[kTitleWidth + 1];
-    char path[kPathWidth + 1];
-    char detail[kDetailWidth + 1];
-    EntryTitle(index, title, sizeof title);
-    EntryPath(index, path, sizeof path);
-    EntryDetail(index, detail, sizeof detail);
-    const RestoreRecord record{EntryExtra(index), EntryKind(index), title, path, detail};
+    const LoadedRecord &loaded = g_loaded[index];
+    const RestoreRecord record{loaded.action,        loaded.kind,          loaded.title.c_str(),
+                               loaded.path.c_str(), loaded.detail.c_str(), loaded.kept.c_str()};
     const AreaRow &area = AreaOfKind(record.kind);
     return area.restore != nullptr ? area.restore(record) : 0;
 }

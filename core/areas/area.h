@@ -46,6 +46,7 @@ struct RestoreRecord {
     const char *title;
     const char *path;
     const char *detail;
+    const char *kept;  // the record's kept facts; empty when it has none
 };
 
 constexpr int OPT_None = -1;

@@ -143,6 +143,10 @@ void Settle(HistoryRecord &record, int index, const char *field, size_t length)
         if (length <= kHistoryPathWidth)
             CopyBounded(record.detail, field);
         break;
+    case 6:
+        if (length <= kHistoryKeptWidth)
+            CopyBounded(record.kept, field);
+        break;
     default:
         break;
     }
@@ -194,7 +198,8 @@ int HistoryDateOf(unsigned year, unsigned month, unsigned day, unsigned hour, un
 }
 
 size_t BuildHistoryLine(const char *date, int actionCode, int kindCode, const char *title,
-                        const char *path, const char *detail, char *out, size_t capacity)
+                        const char *path, const char *detail, char *out, size_t capacity,
+                        const char *kept)
 {
     if (out == nullptr || capacity < 3) {
         if (out != nullptr && capacity > 0)
@@ -204,9 +209,10 @@ size_t BuildHistoryLine(const char *date, int actionCode, int kindCode, const ch
     // The line end always fits: a record that lost it would swallow the next one.
     const size_t limit = capacity - 3;
     const char *fields[] = {date, ActionNameOf(actionCode), TypeNameOfKind(kindCode),
-                            title, path, detail};
+                            title, path, detail, kept};
+    const size_t count = kept != nullptr && kept[0] != '\0' ? 7 : 6;
     size_t used = 0;
-    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         if (i > 0 && used < limit)
             out[used++] = '\t';
         used = PutField(fields[i], out, used, limit);
@@ -217,13 +223,32 @@ size_t BuildHistoryLine(const char *date, int actionCode, int kindCode, const ch
     return used;
 }
 
+bool HistoryRecordKeepsAll(const char *date, int actionCode, int kindCode, const char *title,
+                           const char *path, const char *detail, const char *kept)
+{
+    const char *fields[] = {date, ActionNameOf(actionCode), TypeNameOfKind(kindCode),
+                            title, path, detail, kept};
+    size_t needed = 2;  // the line end
+    for (const char *field : fields) {
+        const char *text = field ? field : "";
+        if (strpbrk(text, "\t\r\n") != nullptr)
+            return false;
+        needed += strlen(text) + 1;
+    }
+    // The loader keeps a field only up to its width; the line's own limit is the tighter one
+    // except for the date and the kept facts.
+    return needed < kHistoryRecordBuffer && strlen(date ? date : "") <= kHistoryDateWidth &&
+           strlen(kept ? kept : "") <= kHistoryKeptWidth;
+}
+
 int WalkHistoryText(const char *text, size_t length, HistoryRecordFn onRecord, void *context)
 {
     if (text == nullptr || onRecord == nullptr)
         return 0;
     HistoryRecord record;
     StartRecord(record);
-    char field[kHistoryFieldLimit + 1];
+    // One character more than a field may keep, so that a longer one is known and dropped.
+    char field[kHistoryFieldLimit + 2];
     size_t fieldLength = 0;
     int fieldIndex = 0;
     int accepted = 0;
@@ -235,7 +260,7 @@ int WalkHistoryText(const char *text, size_t length, HistoryRecordFn onRecord, v
             field[fieldLength] = '\0';
             Settle(record, fieldIndex, field, fieldLength);
             fieldLength = 0;
-            if (fieldIndex < 6)  // every field after the sixth is ignored
+            if (fieldIndex < 7)  // every field after the seventh is ignored
                 ++fieldIndex;
             if (c == '\t')
                 continue;
@@ -246,7 +271,7 @@ int WalkHistoryText(const char *text, size_t length, HistoryRecordFn onRecord, v
             fieldIndex = 0;
             continue;
         }
-        if (fieldLength < kHistoryFieldLimit)
+        if (fieldLength <= kHistoryFieldLimit)
             field[fieldLength++] = c;
     }
     return accepted;

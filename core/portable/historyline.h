@@ -38,10 +38,12 @@ constexpr int kActionRemoveNotify = 30;
 
 constexpr size_t kHistoryRecordBuffer = 1024;  // a record line with its terminator
 constexpr size_t kHistoryReadLimit = 131072;   // bytes of the file that are loaded
-constexpr size_t kHistoryFieldLimit = 260;     // characters gathered per field when loading
+// A field may fill its whole line: a command is kept as it stood, so that it can be put back.
+constexpr size_t kHistoryFieldLimit = kHistoryRecordBuffer - 1;
 constexpr size_t kHistoryDateWidth = 31;
-constexpr size_t kHistoryTitleWidth = 127;
-constexpr size_t kHistoryPathWidth = 259;
+constexpr size_t kHistoryTitleWidth = kHistoryFieldLimit;
+constexpr size_t kHistoryPathWidth = kHistoryFieldLimit;
+constexpr size_t kHistoryKeptWidth = 31;
 constexpr size_t kHistoryNameWidth = 47;       // action and type names as uploaded
 constexpr size_t kHistoryQueryLimit = 1023;
 
@@ -61,12 +63,17 @@ int IsReversibleAction(int actionCode);
 int HistoryDateOf(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
                   char *out, size_t capacity);
 
-// One record line: date, action name, type name, title, path and detail separated by tabs and
-// ended by CR LF. A tab, CR or LF inside a field is written as a space, so no text can split or
-// shift the record; when the line is cut at capacity the CR LF is kept. Answers the line's length
-// (0 when capacity is below 3).
+// One record line: date, action name, type name, title, path and detail separated by tabs, then
+// the kept facts as a seventh field when there are any, ended by CR LF. A tab, CR or LF inside a
+// field is written as a space, so no text can split or shift the record; when the line is cut at
+// capacity the CR LF is kept. Answers the line's length (0 when capacity is below 3).
 size_t BuildHistoryLine(const char *date, int actionCode, int kindCode, const char *title,
-                        const char *path, const char *detail, char *out, size_t capacity);
+                        const char *path, const char *detail, char *out, size_t capacity,
+                        const char *kept = nullptr);
+// True when the record's line fits a line of kHistoryRecordBuffer whole, and no field holds a
+// tab, CR or LF: then the record gives back every field exactly as it was written.
+bool HistoryRecordKeepsAll(const char *date, int actionCode, int kindCode, const char *title,
+                           const char *path, const char *detail, const char *kept);
 
 // One loaded record. A field that was too long to keep is empty; a missing action or type field
 // reads as an unknown one.
@@ -77,13 +84,14 @@ struct HistoryRecord {
     char title[kHistoryTitleWidth + 1];
     char path[kHistoryPathWidth + 1];
     char detail[kHistoryPathWidth + 1];
+    char kept[kHistoryKeptWidth + 1];  // what an area keeps to undo the event exactly
 };
 // Receives each record; answering 0 stops the walk (a full list).
 using HistoryRecordFn = int (*)(const HistoryRecord &record, void *context);
 
 // Walks length bytes of file text (no terminator needed): a tab ends a field, a line feed ends a
-// record, carriage returns and NUL bytes belong to no field, each field gathers at most 260
-// characters and drops the rest, fields after the sixth are ignored, and a last line without a
+// record, carriage returns and NUL bytes belong to no field, a field longer than 1023
+// characters is dropped (read as empty), fields after the seventh are ignored, and a last line without a
 // line feed is not a record. Answers the number of records the receiver accepted.
 int WalkHistoryText(const char *text, size_t length, HistoryRecordFn onRecord, void *context);
 

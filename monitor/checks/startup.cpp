@@ -1,6 +1,9 @@
 // The startup check: every entry of every startup location against the approved baseline.
 #include <windows.h>
 
+#include <set>
+#include <string>
+
 #include "approved.h"
 #include "ask.h"
 #include "bounded.h"
@@ -27,6 +30,18 @@ struct StartupItem {
     char detail[260];
     int kind;
 };
+
+// The entries whose removal failed during this run.
+std::set<std::string> &Unremoved()
+{
+    static std::set<std::string> unremoved;
+    return unremoved;
+}
+
+std::string UnremovedKey(const StartupItem &item)
+{
+    return std::to_string(item.kind) + '\t' + item.title + '\t' + item.baseline;
+}
 
 void ReadItem(int index, StartupItem *item)
 {
@@ -64,7 +79,7 @@ void EndRunningProgram(const StartupItem &item) { OfferToStopProgram(item.path, 
 void DisableEntry(const StartupItem &item)
 {
     if (IsEntryDisabled(item.title) == 0)
-        ToggleStartupEntry(item.title, item.baseline, item.detail, item.kind);
+        ToggleStartupEntry(item.title, item.path, item.detail, item.kind);
 }
 
 // A program the user moved to delayed start is back in a startup location.
@@ -91,7 +106,10 @@ void ApplyNewEntry(int answer, const void *context)
         ApproveItem(item);
     } else if (answer == IDNO) {
         EndRunningProgram(item);
-        RemoveStartupEntry(item.title, item.baseline, item.detail, item.kind);
+        // A removal that could not be made (the user was told why) is not asked about again
+        // until the Monitor starts anew, or every pass would ask.
+        if (!RemoveStartupEntry(item.title, item.path, item.detail, item.kind))
+            Unremoved().insert(UnremovedKey(item));
         Withdraw(AREA_Start, item.baseline);
         Withdraw(AREA_Start, item.title);
     } else if (answer == ANSWER_Disable) {
@@ -131,7 +149,7 @@ void CheckStartup()
         StartupItem item;
         ReadItem(i, &item);
         int number = StartupApproval(item);
-        if (Approved(number))
+        if (Approved(number) || Unremoved().count(UnremovedKey(item)) != 0)
             continue;
         if (number == kDelayStart) {
             AskComeBack(item);

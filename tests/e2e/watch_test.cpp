@@ -247,8 +247,51 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
     EXPECT_EQ(11, EntryKind(count - 1));  // CURRENT_RUN
     EXPECT_EQ(1, RestoreHistoryEvent(count - 1));
     EXPECT_EQ(Upper(command), Upper(ReadValue(kUserRun, "e2e rejected")));
-    EXPECT_NE("<missing>", ReadValue(kBaseline, command));
+    // Never approved: put back, it is asked about again rather than trusted.
+    EXPECT_EQ("<missing>", ReadValue(kBaseline, command));
     ClearEntryList();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
+}
+
+// A removal whose undo record can't be written is not made: the user is told why, and the
+// Monitor does not ask again on every pass.
+TEST_F(Watch, RemovalIsNotMadeWhenItsRecordCannotBeWritten)
+{
+    // Out of the product's folder: its own entries are removed without a record.
+    ScratchFolder programs("programs");
+    const std::string command = programs.File("agent.exe") + " -quiet";
+    ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(),
+                          programs.File("agent.exe").c_str(), FALSE));
+    RunningProgram monitorProgram(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    // The history beside the programs, held open with no sharing, as a locking program would.
+    const std::string history = BuildFile("history.txt");
+    HANDLE locked = CreateFileA(history.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    RegAdd("e2e quiet", command);
+    VerifyTurn(monitor);
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 15000);
+    ASSERT_NE(nullptr, alert);
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDNO)));
+
+    HWND box = WaitForWindow("#32770", "Sentrovia", 15000);
+    ASSERT_NE(nullptr, box) << "the refusal was not shown";
+    std::string text = ItemText(box, 0xFFFF);
+    EXPECT_NE(std::string::npos, text.find("\"e2e quiet\" was not removed")) << text;
+    EXPECT_NE(std::string::npos, text.find("history.txt")) << text;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    EXPECT_TRUE(WaitForNoWindow("#32770", 5000) || !IsWindow(box));
+    EXPECT_EQ(Upper(command), Upper(ReadValue(kUserRun, "e2e quiet")));
+
+    // Asked once: the passes that follow leave it be.
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+    CloseHandle(locked);
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
 }
 

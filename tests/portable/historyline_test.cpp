@@ -240,13 +240,47 @@ void ExpectRecord(const Expected &expected, const HistoryRecord &record)
     EXPECT_STREQ(expected.detail, record.detail);
 }
 
+// The seventh field keeps what an undo needs (up to its width); a record without one keeps none.
+TEST(HistoryWalk, KeptFactsRideInTheSeventhField)
+{
+    const std::vector<HistoryRecord> records = Walk(
+        "d\t*START_Remove\tCURRENT_RUN\tt\t\"C:\\a b\\up.exe\" /q\t\t2 11\tignored\n"
+        "d\t*START_Remove\tCURRENT_RUN\tt\tp\t\n"
+        "d\t*START_Remove\tCURRENT_RUN\tt\tp\t\t" + std::string(32, '9') + "\n");
+    ASSERT_EQ(3u, records.size());
+    EXPECT_STREQ("2 11", records[0].kept);
+    EXPECT_STREQ("\"C:\\a b\\up.exe\" /q", records[0].path);
+    EXPECT_STREQ("", records[1].kept);
+    EXPECT_STREQ("", records[2].kept);
+
+    char line[kHistoryRecordBuffer];
+    BuildHistoryLine("d", 0, 11, "t", "p", "", line, sizeof line, "2 11");
+    EXPECT_STREQ("d\t*START_Remove\tCURRENT_RUN\tt\tp\t\t2 11\r\n", line);
+    BuildHistoryLine("d", 0, 11, "t", "p", "", line, sizeof line, "");
+    EXPECT_STREQ("d\t*START_Remove\tCURRENT_RUN\tt\tp\t\r\n", line);
+}
+
+// Only a record that reads back whole may stand for an undo.
+TEST(HistoryWalk, ARecordKeepsAllOnlyWhenEveryFieldReadsBackWhole)
+{
+    const std::string command(900, 'c');
+    EXPECT_TRUE(HistoryRecordKeepsAll("12/06/2026  12:05 AM", 0, 11, "Agent", command.c_str(), "",
+                                      "1 11"));
+    const std::string tooLong(1010, 'c');
+    EXPECT_FALSE(HistoryRecordKeepsAll("12/06/2026  12:05 AM", 0, 11, "Agent", tooLong.c_str(),
+                                       "", "1 11"));
+    EXPECT_FALSE(HistoryRecordKeepsAll("d", 0, 11, "Agent", "C:\\a.exe\t/q", "", ""));
+    EXPECT_FALSE(HistoryRecordKeepsAll("d", 0, 11, "Agent\r\n", "C:\\a.exe", "", ""));
+    EXPECT_FALSE(HistoryRecordKeepsAll(std::string(32, 'd').c_str(), 0, 11, "A", "p", "", ""));
+}
+
 TEST(HistoryWalk, GoldenTexts)
 {
     const std::string d = "12/06/2026  12:05 AM";
-    const std::string f259(259, 'p');
-    const std::string f260(260, 'p');
-    const std::string t127(127, 't');
-    const std::string t128(128, 't');
+    const std::string f1023(1023, 'p');
+    const std::string f1024(1024, 'p');
+    const std::string t1023(1023, 't');
+    const std::string t1024(1024, 't');
     const std::string d31(31, '1');
     const std::string d32(32, '2');
     struct Case {
@@ -269,21 +303,21 @@ TEST(HistoryWalk, GoldenTexts)
          {{"a", 5, 600, "t", "p", "d"}}},
         {"no line end at all", {}},
         {"", {}},
-        // Missing fields are empty and unknown; fields after the sixth are ignored.
+        // Missing fields are empty and unknown; fields after the seventh are ignored.
         {"only a date\n", {{"only a date", 31, 3000, "", "", ""}}},
         {"d\tTASK_Kill\n", {{"d", 5, 3000, "", "", ""}}},
         {"d\tTASK_Kill\tINFO_TASK\tt\tp\tx\tseventh\t*START_Remove\n",
          {{"d", 5, 600, "t", "p", "x"}}},
         {"\r\n", {{"", 31, 3000, "", "", ""}}},
         // Each field keeps up to its width and is dropped beyond it.
-        {d31 + "\tTASK_Kill\tINFO_TASK\t" + t127 + "\t" + f259 + "\t" + f259 + "\n",
-         {{d31.c_str(), 5, 600, t127.c_str(), f259.c_str(), f259.c_str()}}},
-        {d32 + "\tTASK_Kill\tINFO_TASK\t" + t128 + "\t" + f260 + "\t" + f260 + "\n",
+        {d31 + "\tTASK_Kill\tINFO_TASK\t" + t1023 + "\t" + f1023 + "\t" + f1023 + "\n",
+         {{d31.c_str(), 5, 600, t1023.c_str(), f1023.c_str(), f1023.c_str()}}},
+        {d32 + "\tTASK_Kill\tINFO_TASK\t" + t1024 + "\t" + f1024 + "\t" + f1024 + "\n",
          {{"", 5, 600, "", "", ""}}},
         {std::string(5000, 'x') + "\tTASK_Kill\tINFO_TASK\t" + std::string(5000, 'y') + "\tp\t" +
              std::string(5000, 'z') + "\n",
          {{"", 5, 600, "", "p", ""}}},
-        // A name longer than the gathered 260 characters matches nothing.
+        // A name with anything after it matches nothing.
         {"d\tTASK_Kill" + std::string(300, ' ') + "\tINFO_TASK\tt\tp\td\n",
          {{"d", 31, 600, "t", "p", "d"}}},
         // NUL bytes are skipped; other bytes are kept as they are.

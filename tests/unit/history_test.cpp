@@ -260,11 +260,13 @@ TEST_F(History, SwitchedOffWritesAndSendsNothing)
     EXPECT_FALSE(server.connected());
 }
 
-TEST_F(History, UnopenableFileLosesTheRecordQuietly)
+TEST_F(History, UnopenableFileFailsTheWriteAndSaysWhy)
 {
     // The program folder's history.txt is a folder: nothing can append to it.
     CreateDirectoryA(scratch_.File("history.txt").c_str(), nullptr);
-    EXPECT_EQ(0, WriteHistoryRecord("Updater", "C:\\nowhere\\up.exe", "", 11, 0));
+    SetLastError(0);
+    EXPECT_EQ(kHistoryFailed, WriteHistoryRecord("Updater", "C:\\nowhere\\up.exe", "", 11, 0));
+    EXPECT_NE(0u, GetLastError());
     EXPECT_TRUE(GetFileAttributesA(scratch_.File("history.txt").c_str()) &
                 FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -360,7 +362,7 @@ TEST_F(History, DamagedFilesLoadWhatTheirLinesAllow)
          {{"a", "C:\\nowhere\\a.exe", "", d, 600, 5}}},
         // An over-long title is dropped and the entry list derives one from the path.
         {"overlong fields", std::string(40, '9') + "\tTASK_Kill\tINFO_TASK\t" +
-             std::string(128, 't') + "\tC:\\nowhere\\named.exe\t" + std::string(4000, 'x') + "\n",
+             std::string(1100, 't') + "\tC:\\nowhere\\named.exe\t" + std::string(4000, 'x') + "\n",
          {{"named", "C:\\nowhere\\named.exe", "", "", 600, 5}}},
         {"binary bytes", std::string("\x01\x02\xff\tTASK_Kill\0\0\tINFO_TASK\t\x80\x7f\tp\0\0q\t\x1b\n", 36),
          {{"\x80\x7f", "pq", "\x1b", "\x01\x02\xff", 600, 5}}},
@@ -385,10 +387,10 @@ TEST_F(History, MissingFileLoadsNothingAndEmptiesTheList)
     EXPECT_EQ(0, EntryCount());
 }
 
-TEST_F(History, OnlyTheFirst131072BytesLoad)
+TEST_F(History, ALongHistoryLoadsItsNewestRecordsFromAWholeLine)
 {
-    // Lines of 100 bytes: 1310 whole lines fit, the 1311th is cut by the bound and not loaded.
-    // Lines of 64 bytes end exactly on the bound: 2048 lines, and not one more.
+    // Lines of 100 bytes: the last 131072 bytes start inside a line, which is left out. Lines of
+    // 64 bytes divide the bound: the part starts with a whole line, which is kept.
     for (size_t width : {100u, 64u}) {
         SCOPED_TRACE(width);
         const std::string head = "d\tTASK_Kill\tINFO_TASK\tt\tC:\\nowhere\\";
@@ -399,10 +401,35 @@ TEST_F(History, OnlyTheFirst131072BytesLoad)
             text += line + "\r\n";
         }
         scratch_.Write("history.txt", text);
-        const int whole = static_cast<int>(kHistoryReadLimit / width);
-        ASSERT_EQ(whole, LoadHistory());
-        EXPECT_EQ("C:\\nowhere\\" + std::to_string(whole - 1) + ".exe", EntryAt(whole - 1).path);
+        const size_t lines = text.size() / width;
+        const size_t from = text.size() - kHistoryReadLimit;
+        const size_t firstWhole = (from + width - 1) / width;  // the first line starting in it
+        const int expected = static_cast<int>(lines - firstWhole);
+        ASSERT_EQ(expected, LoadHistory());
+        EXPECT_EQ(1, HistoryOlderLeftOut());
+        EXPECT_EQ("C:\\nowhere\\" + std::to_string(firstWhole) + ".exe", EntryAt(0).path);
+        EXPECT_EQ("C:\\nowhere\\" + std::to_string(lines - 1) + ".exe",
+                  EntryAt(expected - 1).path);
     }
+    scratch_.Write("history.txt", "d\tTASK_Kill\tINFO_TASK\tt\tC:\\nowhere\\a.exe\t\r\n");
+    EXPECT_EQ(1, LoadHistory());
+    EXPECT_EQ(0, HistoryOlderLeftOut());
+}
+
+// A last line left without its line end (a writer that died mid-record) gets one first, so the
+// new record is never glued to old bytes.
+TEST_F(History, ARecordIsNeverGluedToALastLineWithoutItsLineEnd)
+{
+    const std::string d = "12/06/2026  12:05 AM";
+    scratch_.Write("history.txt", d + "\tTASK_Kill\tINFO_TASK\ta\tC:\\nowhere\\a.exe\t\r\n" + d +
+                                      "\tTASK_Kill\tINFO_TASK\tcut");
+    ASSERT_EQ(kHistoryWritten, WriteHistoryRecord("Agent", "C:\\Tools\\agent.exe", "", 11, 6));
+    ASSERT_EQ(3, LoadHistory());
+    EXPECT_EQ("cut", EntryAt(1).title);
+    EXPECT_EQ("Agent", EntryAt(2).title);
+    EXPECT_EQ(kActionStartAlert, EntryExtra(2));
+    const std::string text = FileText();
+    EXPECT_EQ("\r\n", text.substr(text.size() - 2));
 }
 
 TEST_F(History, AtMost4096RecordsLoad)
@@ -590,7 +617,8 @@ TEST_F(History, RestoringARemovalPutsTheRunValueBackAndWritesNoRecord)
     EXPECT_EQ(1, RestoreHistoryEvent(2));
     EXPECT_EQ(command, ReadStringValue(HKEY_CURRENT_USER, kUserRun, "Agent"));
     EXPECT_EQ(1u, ValueCount(HKEY_CURRENT_USER, kUserRun));
-    EXPECT_LT(0u, ValueCount(HKEY_CURRENT_USER, kBaseline)) << "restored but not approved";
+    // The record kept no approval: the Monitor asks about the program again.
+    EXPECT_EQ(0u, ValueCount(HKEY_CURRENT_USER, kBaseline));
     EXPECT_EQ(before, FileText());
     EXPECT_EQ(3, EntryCount());
 }

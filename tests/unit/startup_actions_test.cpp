@@ -240,7 +240,8 @@ protected:
                 from = tab + 1;
             }
             fields.push_back(line.substr(from));
-            EXPECT_EQ(6u, fields.size()) << line;
+            // A seventh field keeps what the undo needs besides the path.
+            EXPECT_TRUE(fields.size() == 6u || fields.size() == 7u) << line;
             fields.resize(6);
             records.push_back({fields[1], fields[2], fields[3], fields[4], fields[5]});
         }
@@ -255,12 +256,8 @@ protected:
         if (count <= 0)
             return -1;
         int last = count - 1;
-        char title[256], path[512], detail[512];
-        EntryTitle(last, title, sizeof title);
-        EntryPath(last, path, sizeof path);
-        EntryDetail(last, detail, sizeof detail);
         EXPECT_EQ(0, EntryExtra(last)) << "not a removal";
-        return RestoreRemovedEntry(title, path, detail, EntryKind(last));
+        return RestoreHistoryEvent(last);
     }
 
     RegistrySandbox sandbox_;
@@ -702,10 +699,41 @@ TEST_F(StartupActions, RunValuesAreRemovedAndRestoredFromTheirHistoryRecord)
 
         EXPECT_EQ(1, RestoreLastRecord());
         EXPECT_EQ(command, Read(c.root, c.key, "Agent"));
-        EXPECT_EQ(std::to_string(c.code), Approval(listed.path));
+        // The approval it had when it went comes back with it.
+        EXPECT_EQ("11", Approval(listed.path));
         EXPECT_EQ(listed, ListedOnce("Agent"));
         DeleteRegValue(c.root, c.key.c_str(), "Agent");
     }
+}
+
+// What was removed comes back exactly: the quotes, a command longer than the list shows, the
+// expandable type, and no approval the entry never had.
+TEST_F(StartupActions, RestoreGivesBackTheCommandByteForByteWithItsTypeAndNoNewApproval)
+{
+    const std::string command =
+        "\"%ProgramFiles%\\Agent\\" + std::string(400, 'a') + ".exe\" /tray \"two  spaces\"";
+    ASSERT_GT(command.size(), 420u);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "Agent", REG_EXPAND_SZ, command.c_str(),
+                    static_cast<DWORD>(command.size() + 1));
+    Listed listed = ListedOnce("Agent");
+    EXPECT_EQ(1, RemoveStartupEntry("Agent", listed.path.c_str(), "", 11));
+    ASSERT_FALSE(ValueExists(HKEY_CURRENT_USER, kUserRun, "Agent"));
+
+    EXPECT_EQ(1, RestoreLastRecord());
+    char back[2048] = "";
+    DWORD size = sizeof back;
+    DWORD type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kUserRun, "Agent",
+                                          RRF_RT_ANY | RRF_NOEXPAND, &type, back, &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
+    EXPECT_EQ(command, back);
+    EXPECT_EQ("<missing>", Approval(listed.path));
+    EXPECT_EQ("<missing>", Read(HKEY_CURRENT_USER, kBaseline, "Agent"));
+    DeleteRegValue(HKEY_CURRENT_USER, kUserRun, "Agent");
+
+    // A record whose command is empty puts nothing back.
+    EXPECT_EQ(0, RestoreRemovedEntry("Agent", "", "", 11, "1 11"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kUserRun, "Agent"));
 }
 
 TEST_F(StartupActions, WinIniItemsAreRemovedAndRestoredFromTheirHistoryRecord)
@@ -719,7 +747,8 @@ TEST_F(StartupActions, WinIniItemsAreRemovedAndRestoredFromTheirHistoryRecord)
 
     EXPECT_EQ(1, RestoreLastRecord());
     EXPECT_EQ("C:\\Tools\\one.exe;C:\\Tools\\three.exe;C:\\Tools\\two.exe", WinIniList("run"));
-    EXPECT_EQ("101", Approval("C:\\Tools\\two.exe"));
+    // Never approved before it went, so not approved now: the Monitor will ask.
+    EXPECT_EQ("<missing>", Approval("C:\\Tools\\two.exe"));
     EXPECT_EQ(3u, WalkFor("run").size());
 }
 
@@ -820,7 +849,7 @@ TEST_F(StartupActions, ARemovedDisabledShortcutIsRestoredEnabled)
     EXPECT_EQ("--tray", ReadShortcut(back).arguments);
     EXPECT_EQ((Listed{"Nightly Agent", target, back, "", 200, 0}), ListedOnce("Nightly Agent"));
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kDisabled, "Nightly Agent"));
-    EXPECT_EQ("200", Approval(target));
+    EXPECT_EQ("<missing>", Approval(target));
 }
 
 TEST_F(StartupActions, OnlyARemovalThatHappenedIsRecorded)
@@ -956,9 +985,12 @@ TEST_F(AdvancedLocations, ConsentRemovesRecordsAndTheRecordRestores)
     EXPECT_EQ(std::vector<bool>(8, false), InPlace());
     EXPECT_EQ("C:\\Hooks\\a.dll,", Read(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs"));
 
-    // Only the AppInit removal is reversible through the viewer; all restore from their values.
+    // Only the AppInit removal is reversible through the viewer; all restore from their values,
+    // each with the approval its record kept.
     for (const AdvancedCase &c : kAdvancedCases)
-        EXPECT_EQ(1, RestoreRemovedEntry(c.title, c.path, c.detail, c.code)) << c.code;
+        EXPECT_EQ(1, RestoreRemovedEntry(c.title, c.path, c.detail, c.code,
+                                         ("0 " + std::to_string(c.code)).c_str()))
+            << c.code;
     EXPECT_EQ(kAdvancedCases[0].detail, Read(HKEY_LOCAL_MACHINE, kDelayLoad, "Loader"));
     EXPECT_EQ("Scheduler", Read(HKEY_LOCAL_MACHINE, kTaskScheduler, kAdvancedCases[1].detail));
     EXPECT_EQ("Hook", Read(HKEY_LOCAL_MACHINE, kShellHooks, kAdvancedCases[2].detail));

@@ -228,6 +228,83 @@ struct Entry {
     int code;
 };
 
+// The record of a removal, written just before the change: a change whose record can't be
+// written whole is not made, and the user is told why.
+class RemovalRecord {
+public:
+    RemovalRecord(const Entry &entry, int action, bool write, int approval)
+        : entry_(entry), action_(action), write_(write), approval_(approval)
+    {
+    }
+    // recorded is what the record keeps as the path; type the registry type it had (0 for none).
+    bool Keep(const char *recorded, DWORD type = 0) const
+    {
+        if (!write_)
+            return true;
+        char kept[kCodeWidth * 2];
+        FormatBounded(kept, sizeof kept, "%lu %d", type, approval_);
+        char date[64];
+        HistoryRecordDate(date, sizeof date);
+        if (!HistoryRecordKeepsAll(date, action_, entry_.code, entry_.title, recorded,
+                                   entry_.file, kept)) {
+            TellNotRemoved(IDS_NOT_REMOVED_TOO_LONG, "");
+            return false;
+        }
+        if (WriteHistoryRecord(entry_.title, recorded, entry_.file, entry_.code, action_, kept) !=
+            kHistoryFailed)
+            return true;
+        char reason[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       GetLastError(), 0, reason, sizeof reason, nullptr);
+        TellNotRemoved(IDS_NOT_REMOVED_NO_RECORD, reason);
+        return false;
+    }
+
+    void RefuseTooLong() const
+    {
+        if (write_)
+            TellNotRemoved(IDS_NOT_REMOVED_TOO_LONG, "");
+    }
+
+private:
+    void TellNotRemoved(UINT textId, const char *reason) const
+    {
+        char form[512];
+        LoadText(textId, form);
+        char file[MAX_PATH + 16];
+        HistoryFilePath(file, sizeof file);
+        char text[1024];
+        FormatBounded(text, sizeof text, form, entry_.title, file, reason);
+        char caption[64];
+        ProgramCaption(caption, sizeof caption);
+        ShowMessage(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
+    }
+
+    const Entry &entry_;
+    int action_;
+    bool write_;
+    int approval_;
+};
+
+// The approval a startup entry has now: under its baseline name, else under its title.
+int ApprovalOf(const char *title, const char *command)
+{
+    char name[kListedWidth];
+    BaselineName(command, name, sizeof name);
+    int number = ApprovalNumber(AREA_Start, name);
+    return number != 0 ? number : ApprovalNumber(AREA_Start, title);
+}
+
+// The registry type and approval a record kept ("type approval"); both 0 when it kept none.
+void KeptFacts(const char *kept, DWORD *type, int *approval)
+{
+    char *end = nullptr;
+    *type = static_cast<DWORD>(strtoul(kept != nullptr ? kept : "", &end, 10));
+    *approval = end != nullptr ? static_cast<int>(strtol(end, nullptr, 10)) : 0;
+    if (*type != REG_EXPAND_SZ)
+        *type = REG_SZ;
+}
+
 // Where a Run value lives and where its disabled copy is kept.
 struct RunPlaces {
     HKEY root = nullptr;
@@ -586,8 +663,8 @@ bool DeleteClearingReadOnly(const char *file)
     return false;
 }
 
-// recorded receives what the history keeps as the path: the command as it stood.
-int RemoveRunValue(const Entry &entry, char *recorded, size_t capacity)
+// The record keeps the command as it stood, with its type, so that a restore gives it back.
+int RemoveRunValue(const Entry &entry, const RemovalRecord &record)
 {
     HKEY root;
     char location[MAX_PATH];
@@ -602,59 +679,72 @@ int RemoveRunValue(const Entry &entry, char *recorded, size_t capacity)
         root = HKEY_LOCAL_MACHINE;
         CopyBounded(location, copyKey);
     }
-    if (ReadRawText(root, location, entry.title, command, sizeof command, &type) ==
-        ValueState::Text)
-        CopyBounded(recorded, capacity, command);
+    ValueState state = ReadRawText(root, location, entry.title, command, sizeof command, &type);
+    if (state == ValueState::Unreadable) {
+        record.RefuseTooLong();
+        return 0;
+    }
+    if (state == ValueState::Missing && !disabled)
+        return 0;
+    if (!record.Keep(state == ValueState::Text ? command : entry.command,
+                     state == ValueState::Text ? type : 0))
+        return 0;
     if (!disabled)
         return DeleteRegValue(root, location, entry.title);
     DeleteRegValue(root, location, entry.title);
     return DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
 }
 
-int RemoveWinIniItem(const Entry &entry, char *recorded, size_t capacity)
+int RemoveWinIniItem(const Entry &entry, const RemovalRecord &record)
 {
     const char *key = WinIniKey(entry.code);
     bool disabled = IsTitleDisabled(entry.title);
+    WinIniEdit edit;
+    bool listed = entry.command[0] != '\0' && FilterWinIniList(key, entry.command, edit) &&
+                  edit.found;
     if (disabled) {
         char copyKey[MAX_PATH];
-        char copy[kCommandWidth];
+        char copy[kCommandWidth] = "";
         DWORD type;
-        if (DisabledCopyKey(entry.code, copyKey, sizeof copyKey) &&
-            ReadRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, sizeof copy, &type) ==
-                ValueState::Text)
-            CopyBounded(recorded, capacity, copy);
+        if (DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
+            ReadRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, sizeof copy, &type);
+        if (!record.Keep(copy[0] != '\0' ? copy : entry.command))
+            return 0;
         ClearDisabled(entry.title, entry.code);
+    } else if (!listed || !record.Keep(edit.taken)) {
+        // An item that is not in the list is no removal.
+        return 0;
     }
-    WinIniEdit edit;
-    // An item that is not in the list is no removal, unless its saved copy went.
-    if (entry.command[0] == '\0' || !FilterWinIniList(key, entry.command, edit) || !edit.found)
-        return disabled ? 1 : 0;
-    if (!disabled)
-        CopyBounded(recorded, capacity, edit.taken);
+    if (!listed)
+        return 1;
     return (WriteWinIniList(key, edit.list) || disabled) ? 1 : 0;
 }
 
 // Only the Startup-folder file itself (the detail) goes, never the program a shortcut starts.
 // A shortcut's arguments ride in the history's path after its target.
-int RemoveStartupFile(const Entry &entry, char *recorded, size_t capacity)
+int RemoveStartupFile(const Entry &entry, const RemovalRecord &record)
 {
     const char *file = entry.file;
     if (file[0] == '\0')
         return 0;
+    char recorded[kCommandWidth];
+    CopyBounded(recorded, entry.command);
     if (IsShortcutFile(file) && FileExists(file)) {
         char arguments[kCommandWidth];
         ShortcutArguments(file, arguments, sizeof arguments);
         if (arguments[0] != '\0')
-            FormatBounded(recorded, capacity, "%s %s", entry.command, arguments);
+            FormatBounded(recorded, sizeof recorded, "%s %s", entry.command, arguments);
     }
     bool present = GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
+    bool disabled = IsTitleDisabled(entry.title);
+    // A file that was gone already is no removal, unless its mark goes.
+    if ((!present && !disabled) || !record.Keep(recorded))
+        return 0;
     if (present && !DeleteClearingReadOnly(file))
         return 0;
-    bool disabled = IsTitleDisabled(entry.title);
     if (disabled)
         DeleteRegValue(HKEY_LOCAL_MACHINE, kDisabledKey, entry.title);
-    // A file that was gone already is no removal, unless its mark went.
-    return present || disabled ? 1 : 0;
+    return 1;
 }
 
 // The product's own entries go without a record. The Disabled folder lies in the program folder,
@@ -668,22 +758,33 @@ bool NamesProduct(const char *path)
 
 // ---- Advanced locations ----
 
-// Takes out an advanced entry after consent; the history action it is recorded under, or -1.
-int TakeOutAdvanced(const char *title, const char *path, const char *detail, int code)
+// The history action an advanced entry's removal is recorded under.
+int AdvancedRemovalAction(int code)
 {
     switch (code) {
     case kDelayLoadKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kDelayLoadKey, title) ? kActionRemoveDelayLoad
-                                                                         : -1;
+        return kActionRemoveDelayLoad;
     case kTaskSchedulerKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail)
-                   ? kActionRemoveTaskScheduler
-                   : -1;
+        return kActionRemoveTaskScheduler;
     case kShellHookKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kShellHooksKey, detail) ? kActionRemoveShellHook
-                                                                           : -1;
+        return kActionRemoveShellHook;
     default:
-        return RemoveAppInitDll(path) ? kActionStartRemove : -1;
+        return kActionStartRemove;
+    }
+}
+
+// Takes out an advanced entry after consent. True when it went.
+bool TakeOutAdvanced(const char *title, const char *path, const char *detail, int code)
+{
+    switch (code) {
+    case kDelayLoadKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+    case kTaskSchedulerKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail);
+    case kShellHookKind:
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, kShellHooksKey, detail);
+    default:
+        return RemoveAppInitDll(path) != 0;
     }
 }
 
@@ -760,21 +861,23 @@ bool RestoreShortcut(const char *title, const char *path, const char *detail, ch
     return SaveShortcut(file, target, arguments, title);
 }
 
-bool RestoreRunValue(const char *title, const char *path, int code)
+// The command goes back byte for byte, with the type it had; an empty one is no command.
+bool RestoreRunValue(const char *title, const char *path, int code, DWORD type)
 {
     HKEY root;
     char location[MAX_PATH];
-    return title[0] != '\0' && RunKeyOf(code, &root, location, sizeof location) &&
-           WriteRegString(root, location, title, path);
+    return title[0] != '\0' && path[0] != '\0' &&
+           RunKeyOf(code, &root, location, sizeof location) &&
+           WriteRawText(root, location, title, path, type);
 }
 
 // Puts the entry back; approved names the command to approve (the path unless told otherwise).
-bool PutBack(const char *title, const char *path, const char *detail, int code,
+bool PutBack(const char *title, const char *path, const char *detail, int code, DWORD type,
              char *approved, size_t capacity)
 {
     CopyBounded(approved, capacity, path);
     if (IsRunCode(code))
-        return RestoreRunValue(title, path, code);
+        return RestoreRunValue(title, path, code, type);
     switch (code) {
     case kWinLoadKind:
     case kWinRunKind:
@@ -798,6 +901,55 @@ bool PutBack(const char *title, const char *path, const char *detail, int code,
 // ---- AppInit_DLLs ----
 
 bool SameDll(const char *item, const char *file) { return SameInForm(item, file, LongPathForm); }
+
+// AppInit_DLLs without the items that name file, and its type; false when none does or the
+// list can't be read whole.
+bool AppInitListWithout(const char *file, char *kept, size_t capacity, DWORD *type)
+{
+    char list[kAppInitWidth];
+    DWORD listType;
+    if (file[0] == '\0' || ReadRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list,
+                                       sizeof list, &listType) != ValueState::Text)
+        return false;
+    if (type != nullptr)
+        *type = listType;
+    if (kept != nullptr && capacity > 0)
+        kept[0] = '\0';
+    bool found = false;
+    char *piece = list;
+    for (;;) {
+        char *end = piece + strcspn(piece, ", ");
+        bool last = *end == '\0';
+        *end = '\0';
+        if (SameDll(piece, file)) {
+            found = true;
+        } else if (kept != nullptr) {
+            AppendBounded(kept, capacity, piece);
+            if (!last)
+                AppendBounded(kept, capacity, ",");
+        }
+        if (last)
+            break;
+        piece = end + 1;
+    }
+    return found;
+}
+
+// A value that is not there is no removal, and gets no record.
+bool AdvancedPresent(const char *title, const char *file, const char *detail, int code)
+{
+    switch (code) {
+    case kDelayLoadKind:
+        return RegValueExists(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+    case kTaskSchedulerKind:
+        return RegValueExists(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail);
+    case kShellHookKind:
+        return RegValueExists(HKEY_LOCAL_MACHINE, kShellHooksKey, detail);
+    default:
+        return AppInitListWithout(file, nullptr, 0, nullptr);
+    }
+}
+
 
 // The value name as the walk gives it; derived from the file name when the version
 // information names nothing.
@@ -859,19 +1011,17 @@ int RemoveStartupEntry(const char *title, const char *path, const char *detail, 
     Entry entry{OrEmpty(title), OrEmpty(path), OrEmpty(detail), code};
     if (code >= kUserinitKind && code <= kAppInitKind)
         return RemoveAdvancedEntry(nullptr, entry.title, entry.command, entry.file, code);
-    char recorded[kCommandWidth];
-    CopyBounded(recorded, entry.command);
+    const RemovalRecord record(entry, kActionStartRemove, !NamesProduct(entry.command),
+                               ApprovalOf(entry.title, entry.command));
     int removed = 0;
     if (IsRunCode(code))
-        removed = RemoveRunValue(entry, recorded, sizeof recorded);
+        removed = RemoveRunValue(entry, record);
     else if (IsWinIniCode(code))
-        removed = RemoveWinIniItem(entry, recorded, sizeof recorded);
+        removed = RemoveWinIniItem(entry, record);
     else if (code == kStartupFolderKind)
-        removed = RemoveStartupFile(entry, recorded, sizeof recorded);
+        removed = RemoveStartupFile(entry, record);
     if (!removed)
         return 0;
-    if (!NamesProduct(entry.command))
-        WriteHistoryRecord(entry.title, recorded, entry.file, code, kActionStartRemove);
     WithdrawApproval(entry.title, entry.command);
     return 1;
 }
@@ -879,27 +1029,27 @@ int RemoveStartupEntry(const char *title, const char *path, const char *detail, 
 int RemoveAdvancedEntry(HWND owner, const char *title, const char *path, const char *detail,
                         int code)
 {
-    title = OrEmpty(title);
-    path = OrEmpty(path);
-    detail = OrEmpty(detail);
+    Entry entry{OrEmpty(title), OrEmpty(path), OrEmpty(detail), code};
     if (code == kUserinitKind || code == kShellKind) {
         bool userinit = code == kUserinitKind;
-        if (!(userinit ? ResetUserinit() : ResetShell()))
+        const RemovalRecord record(entry, userinit ? kActionResetUserinit : kActionResetShell,
+                                   true, 0);
+        if (!record.Keep(entry.command) || !(userinit ? ResetUserinit() : ResetShell()))
             return 0;
-        WriteHistoryRecord(title, path, detail, code,
-                           userinit ? kActionResetUserinit : kActionResetShell);
         return 1;
     }
-    if (code < kDelayLoadKind || code > kAppInitKind || g_question(owner, title, path) != IDYES)
+    if (code < kDelayLoadKind || code > kAppInitKind ||
+        g_question(owner, entry.title, entry.command) != IDYES)
         return 0;
+    const RemovalRecord record(entry, AdvancedRemovalAction(code), true,
+                               ApprovalOf(entry.title, entry.command));
     // What was not there keeps its approval, as a Run value that is not there does.
-    int action = TakeOutAdvanced(title, path, detail, code);
-    if (action < 0)
+    if (!AdvancedPresent(entry.title, entry.command, entry.file, code) || !record.Keep(entry.command) ||
+        !TakeOutAdvanced(entry.title, entry.command, entry.file, code))
         return 0;
     char name[kListedWidth];
-    BaselineName(path, name, sizeof name);
+    BaselineName(entry.command, name, sizeof name);
     Withdraw(AREA_Start, name);
-    WriteHistoryRecord(title, path, detail, code, action);
     return 1;
 }
 
@@ -921,17 +1071,27 @@ int AskKeyLocationRemoval(HWND owner, const char *, const char *)
     return ShowMessage(owner, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP | MB_TOPMOST);
 }
 
-int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code)
+int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code,
+                        const char *kept)
 {
     title = OrEmpty(title);
     path = OrEmpty(path);
     detail = OrEmpty(detail);
     if (code == kNotifyKind)
         return EnableNotifyDll(title);
+    DWORD type;
+    int approval;
+    KeptFacts(kept, &type, &approval);
     char approved[kCommandWidth];
-    if (!PutBack(title, path, detail, code, approved, sizeof approved))
+    if (!PutBack(title, path, detail, code, type, approved, sizeof approved))
         return 0;
-    ApproveWithCode(approved, code, IsRunCode(code));
+    // The approval it had when it went, and no other: a program removed unasked-about is asked
+    // about again.
+    if (approval != 0) {
+        char mark[kCodeWidth];
+        FormatBounded(mark, sizeof mark, "%d", approval);
+        Approve(approved, mark, IsRunCode(code));
+    }
     return 1;
 }
 
@@ -978,32 +1138,10 @@ int EnableNotifyDll(const char *subkey) { return MoveNotifyName(subkey, "OldName
 // too. Each kept item is followed by ",", except the list's last one.
 int RemoveAppInitDll(const char *file)
 {
-    file = OrEmpty(file);
-    char list[kAppInitWidth];
+    char kept[kAppInitWidth + 1];
     DWORD type;
-    if (file[0] == '\0' ||
-        ReadRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, sizeof list, &type) !=
-            ValueState::Text)
-        return 0;
-    char kept[kAppInitWidth + 1] = "";
-    bool removed = false;
-    char *piece = list;
-    for (;;) {
-        char *end = piece + strcspn(piece, ", ");
-        bool last = *end == '\0';
-        *end = '\0';
-        if (SameDll(piece, file)) {
-            removed = true;
-        } else {
-            AppendBounded(kept, piece);
-            if (!last)
-                AppendBounded(kept, ",");
-        }
-        if (last)
-            break;
-        piece = end + 1;
-    }
-    return removed && WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, kept, type);
+    return AppInitListWithout(OrEmpty(file), kept, sizeof kept, &type) &&
+           WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, kept, type);
 }
 
 // The short form keeps spaces, which separate the list's items, out of the name. A list that
@@ -1059,7 +1197,8 @@ int RestoreStartupRecord(const RestoreRecord &record)
 {
     switch (record.action) {
     case kActionStartRemove:
-        return RestoreRemovedEntry(record.title, record.path, record.detail, record.kind);
+        return RestoreRemovedEntry(record.title, record.path, record.detail, record.kind,
+                                   record.kept);
     case kActionStartDisable:
     case kActionStartEnable:
         return ToggleStartupEntry(record.title, record.path, record.detail, record.kind);

@@ -17,8 +17,10 @@ int IsEntryDisabled(const char *title);
 // the entry moved; 0 leaves it as it was.
 int ToggleStartupEntry(const char *title, const char *command, const char *file, int code);
 
-// Removes the entry for good (a disabled one loses only its saved copy and its mark), records the
-// removal in the history and withdraws its approval. Codes 250-255 go to RemoveAdvancedEntry
+// Removes the entry for good (a disabled one loses only its saved copy and its mark) and withdraws
+// its approval. The removal's history record is written first; when it can't be written whole
+// (the file is locked or read-only, or the command is too long for a record) nothing is removed
+// and a message tells why. Codes 250-255 go to RemoveAdvancedEntry
 // without an owner. 1 when it was removed.
 int RemoveStartupEntry(const char *title, const char *path, const char *detail, int code);
 
@@ -37,9 +39,12 @@ AdvancedRemovalQuestion SetAdvancedRemovalQuestion(AdvancedRemovalQuestion quest
 // without asking.
 int AskKeyLocationRemoval(HWND owner, const char *title, const char *path);
 
-// Puts back what RemoveStartupEntry took away, from the values its history record kept, and
-// approves it. 1 when it was put back; 0 for a code it doesn't restore or a write that failed.
-int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code);
+// Puts back what RemoveStartupEntry took away, from the values its history record kept: a Run
+// command byte for byte with its registry type, and the approval it had then (kept: the record's
+// "type approval" facts; none for older records). 1 when it was put back; 0 for a code it doesn't
+// restore, an empty command or a write that failed.
+int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code,
+                        const char *kept = nullptr);
 
 // Adds a program file to the current user's Run key under its version-information name and
 // approves it as the system's own. 1 when written.
