@@ -36,6 +36,9 @@
 #ifndef IDC_HISTORY_CLEAR
 #define IDC_HISTORY_CLEAR         1106
 #endif
+#ifndef IDC_HISTORY_OLDER_NOTE
+#define IDC_HISTORY_OLDER_NOTE    1108
+#endif
 
 /* Patrol time (160): 1050-1055 */
 #ifndef IDC_PATROL_PROMPT

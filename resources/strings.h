@@ -324,6 +324,7 @@
 
 /* History */
 #define IDS_HISTORY_INTRO                    710
+#define IDS_HISTORY_OLDER_LEFT_OUT           1903
 #define IDS_CLEAR_FILE                       711
 #define IDS_HISTORY_CAPTION                  712
 #define IDS_RESTORE                          717

@@ -193,6 +193,10 @@ void Fill(HWND dialog, ViewerState &state)
     int count = LoadHistory();
     for (int entry = 0; entry < count; ++entry)
         AddRow(state, entry);
+    char note[160] = "";
+    if (HistoryOlderLeftOut())
+        LoadText(IDS_HISTORY_OLDER_LEFT_OUT, note);
+    SetDlgItemTextA(dialog, IDC_HISTORY_OLDER_NOTE, note);
     // The sort last chosen here, else the kept column in file order's direction.
     const int stored = Option(OPT_SortHistory);
     if (state.sortedColumn >= 0)

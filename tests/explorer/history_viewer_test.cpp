@@ -270,6 +270,43 @@ TEST_F(HistoryViewer, OpensScrolledToTheLastRecord)
     EXPECT_GE(top + perPage, 80) << "the last record is not in view";
 }
 
+// A long history shows its newest records, the ones a user wants to undo, and says that older
+// ones are left out; a short one says nothing.
+TEST_F(HistoryViewer, ALongHistoryShowsItsNewestRecordsAndSaysOlderAreLeftOut)
+{
+    std::string old;
+    for (int record = 0; old.size() < 200000; ++record)
+        old += "12/06/2026  12:05 AM\tSTART_Alert\tCURRENT_RUN\tOld" + std::to_string(record) +
+               "\tC:\\Tools\\old.exe\t\r\n";
+    scratch_.Write("history.txt", old);
+    ASSERT_EQ(1, WriteHistoryRecord("Newest", "C:\\Tools\\new.exe", "", 11, 0));
+    std::string lastTitle, note;
+    int rows = 0;
+    Open({Do([&](HWND dialog) {
+              rows = RowCount(dialog);
+              lastTitle = Cell(dialog, rows - 1, 0);
+              char text[256] = "";
+              GetDlgItemTextA(dialog, IDC_HISTORY_OLDER_NOTE, text, sizeof text);
+              note = text;
+          }),
+          Press(IDOK)});
+    EXPECT_GT(rows, 1000);
+    EXPECT_EQ("Newest", lastTitle);
+    EXPECT_EQ(Text(IDS_HISTORY_OLDER_LEFT_OUT), note);
+
+    scratch_.Write("history.txt", "");
+    ASSERT_EQ(1, WriteHistoryRecord("Only", "C:\\Tools\\new.exe", "", 11, 0));
+    Open({Do([&](HWND dialog) {
+              rows = RowCount(dialog);
+              char text[256] = "x";
+              GetDlgItemTextA(dialog, IDC_HISTORY_OLDER_NOTE, text, sizeof text);
+              note = text;
+          }),
+          Press(IDOK)});
+    EXPECT_EQ(1, rows);
+    EXPECT_EQ("", note);
+}
+
 TEST_F(HistoryViewer, RestoreIsOfferedOnlyForReversibleRecords)
 {
     const struct {
