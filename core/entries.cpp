@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "bounded.h"
@@ -23,6 +24,9 @@ struct Entry {
     char description[kDescriptionWidth + 1];
     int32_t kind;
     int32_t extra;
+    // The whole title and path when the fields above show them cut; empty otherwise.
+    std::string wholeTitle;
+    std::string wholePath;
 };
 
 std::vector<std::unique_ptr<Entry>> g_entries;
@@ -52,7 +56,32 @@ void DerivedTitle(const char *path, char *title, size_t capacity)
     title[length > 4 ? length - 4 : 0] = '\0';
 }
 
+// The start of text, ended by "..." when it is wider than the field.
+template <size_t N> void CutWithEllipsis(char (&field)[N], const std::string &text)
+{
+    if (text.size() < N) {
+        CopyBounded(field, text.c_str());
+        return;
+    }
+    memcpy(field, text.data(), N - 4);
+    memcpy(field + N - 4, "...", 4);
+}
+
 } // namespace
+
+std::string ListedCommandOf(const char *command)
+{
+    // Every quote goes, however long the command (the text helper stops at a path's width).
+    std::string unquoted;
+    for (const char *p = command != nullptr ? command : ""; *p != '\0'; ++p)
+        if (*p != '"')
+            unquoted += *p;
+    if (unquoted.size() < kLongFormMinimum || unquoted.size() > kPathWidth)
+        return unquoted;
+    char longForm[kPathWidth + 1];
+    LongPathForm(unquoted.c_str(), longForm, sizeof longForm);
+    return longForm;
+}
 
 int AddEntry(const char *title, const char *path, const char *detail, const char *description,
              int32_t kindCode, int32_t extraNumber)
@@ -64,27 +93,37 @@ int AddEntry(const char *title, const char *path, const char *detail, const char
     std::unique_ptr<Entry> entry(new (std::nothrow) Entry);
     if (!entry)
         return 0;
-    char cutPath[kPathWidth + 1];
-    char cutDetail[kDetailWidth + 1];
-    CopyBounded(entry->title, title);
-    CopyBounded(cutPath, path);
-    CopyBounded(cutDetail, detail);
-    CopyBounded(entry->description, description);
+    try {
+        title = title != nullptr ? title : "";
+        CopyBounded(entry->title, title);
+        CopyBounded(entry->description, description);
+        // A path too wide for its field is kept whole beside the field, which shows it cut:
+        // Windows runs the whole command, so the actions must name it.
+        std::string listed = ListedCommandOf(path);
+        if (listed.size() > kPathWidth) {
+            entry->wholePath = listed;
+            CutWithEllipsis(entry->path, listed);
+        } else {
+            CopyBounded(entry->path, listed.c_str());
+        }
+        char cutDetail[kDetailWidth + 1];
+        CopyBounded(cutDetail, detail);
+        if (strlen(entry->path) >= kLongFormMinimum)
+            LongPathForm(cutDetail, entry->detail, sizeof entry->detail);
+        else
+            CopyBounded(entry->detail, cutDetail);
 
-    char unquoted[kPathWidth + 1];
-    StripQuotes(cutPath, unquoted, sizeof unquoted);
-    if (strlen(unquoted) >= kLongFormMinimum) {
-        LongPathForm(unquoted, entry->path, sizeof entry->path);
-        LongPathForm(cutDetail, entry->detail, sizeof entry->detail);
-    } else {
-        CopyBounded(entry->path, unquoted);
-        CopyBounded(entry->detail, cutDetail);
+        if (entry->title[0] == '\0') {
+            DerivedTitle(entry->path, entry->title, sizeof entry->title);
+        } else if (ContainsNoCase(entry->title, kProductName)) {
+            CopyBounded(entry->title, kProductName);
+        } else if (strlen(title) > kTitleWidth) {
+            entry->wholeTitle = title;
+            CutWithEllipsis(entry->title, entry->wholeTitle);
+        }
+    } catch (const std::bad_alloc &) {
+        return 0;
     }
-
-    if (entry->title[0] == '\0')
-        DerivedTitle(entry->path, entry->title, sizeof entry->title);
-    else if (ContainsNoCase(entry->title, kProductName))
-        CopyBounded(entry->title, kProductName);
 
     entry->kind = kindCode;
     entry->extra = extraNumber;
@@ -103,6 +142,22 @@ void ClearEntryList()
 }
 
 int EntryCount() { return static_cast<int>(g_entries.size()); }
+
+const char *EntryWholeTitle(int index)
+{
+    const Entry *entry = At(index);
+    if (entry == nullptr)
+        return "";
+    return entry->wholeTitle.empty() ? entry->title : entry->wholeTitle.c_str();
+}
+
+const char *EntryWholePath(int index)
+{
+    const Entry *entry = At(index);
+    if (entry == nullptr)
+        return "";
+    return entry->wholePath.empty() ? entry->path : entry->wholePath.c_str();
+}
 
 int EntryTitle(int index, char *buffer, size_t capacity)
 {

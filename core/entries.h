@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr int kMaxEntries = 4096;
 constexpr int kCookieKind = 500;
@@ -19,6 +20,9 @@ constexpr size_t kDescriptionWidth = 1023;
 int AddEntry(const char *title, const char *path, const char *detail, const char *description,
              int32_t kindCode, int32_t extraNumber);
 void ClearEntryList();
+// A command as AddEntry stores it as a path, in full: quotes removed, and the long-path form when
+// it is short enough to name a file.
+std::string ListedCommandOf(const char *command);
 int EntryCount();
 
 // Each copies the field of the entry at index into buffer (cut to the field's width and the
@@ -27,6 +31,11 @@ int EntryTitle(int index, char *buffer, size_t capacity);
 int EntryPath(int index, char *buffer, size_t capacity);
 int EntryDetail(int index, char *buffer, size_t capacity);
 int EntryDescription(int index, char *buffer, size_t capacity);
+// The title and path whole, as they were added (after the path's normalising), even where the
+// fields above show them cut with "..."; "" when the index holds no entry. Valid until the list
+// changes. Actions on an entry name it by these.
+const char *EntryWholeTitle(int index);
+const char *EntryWholePath(int index);
 // 0 when the index holds no entry.
 int32_t EntryKind(int index);
 int32_t EntryExtra(int index);

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "bounded.h"
 #include "detected.h"
@@ -26,17 +28,18 @@ constexpr ListColumn kColumns[] = {
     {IDS_COLUMN_TYPE, 150},  {IDS_COLUMN_FIRST_DETECTED, 200},
 };
 
+// An entry as its location names it: the title and command whole, however the list shows them.
 struct EntryTexts {
-    char title[kTitleWidth + 1];
-    char path[kPathWidth + 1];
+    std::string title;
+    std::string path;
     char detail[kDetailWidth + 1];
     int kind;
 };
 
 void ReadEntry(int entry, EntryTexts *texts)
 {
-    EntryTitle(entry, texts->title, sizeof texts->title);
-    EntryPath(entry, texts->path, sizeof texts->path);
+    texts->title = EntryWholeTitle(entry);
+    texts->path = EntryWholePath(entry);
     EntryDetail(entry, texts->detail, sizeof texts->detail);
     texts->kind = EntryKind(entry);
 }
@@ -54,9 +57,7 @@ void Company(const char *command, char *out, size_t capacity)
 
 bool Disabled(int entry)
 {
-    char title[kTitleWidth + 1];
-    EntryTitle(entry, title, sizeof title);
-    return IsTitleDisabled(title) != 0;
+    return IsTitleDisabled(EntryWholeTitle(entry)) != 0;
 }
 
 int Fill() { return EnumStartupEntries(1); }
@@ -68,26 +69,26 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
     ReadEntry(entry, &texts);
     switch (column) {
     case 0:
-        CopyBounded(out, capacity, texts.title);
+        EntryTitle(entry, out, capacity);
         break;
     case 1:
         CopyBounded(out, capacity, !sortKey && EntryExtra(entry) == 1 ? "RunDLL32.exe " : "");
-        AppendBounded(out, capacity, FileNameOf(texts.path));
+        AppendBounded(out, capacity, FileNameOf(texts.path.c_str()));
         break;
     case 2:
-        Company(texts.path, out, capacity);
+        Company(texts.path.c_str(), out, capacity);
         break;
     case 3:
         if (sortKey)
             FormatBounded(out, capacity, "%d", texts.kind);
-        else if (IsTitleDisabled(texts.title))
+        else if (IsTitleDisabled(texts.title.c_str()))
             LoadText(IDS_DISABLED_MARK, out, capacity);
         else
             CopyBounded(out, capacity, LocationLabel(texts.kind));
         break;
     default: {
         char date[64];
-        ListedFirstSeen(texts.path, texts.kind, date, sizeof date);
+        ListedFirstSeen(texts.path.c_str(), texts.kind, date, sizeof date);
         if (sortKey)
             DateSortKey(date, out, capacity);
         else
@@ -163,11 +164,12 @@ template <typename Action> void ForSelected(ListPage &page, Action action)
         ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        EntryTexts texts;
-        ReadEntry(entries[i], &texts);
+    // Read out first: an action may walk another list (the running programs) through this one.
+    std::vector<EntryTexts> selected(count);
+    for (int i = 0; i < count; ++i)
+        ReadEntry(entries[i], &selected[i]);
+    for (const EntryTexts &texts : selected)
         action(texts, count);
-    }
     FillListPage(page);
 }
 
@@ -200,31 +202,32 @@ bool Command(ListPage &page, int id)
     switch (id) {
     case IDC_PAGE_ENABLE:
         ForSelected(page, [](const EntryTexts &texts, int) {
-            if (IsTitleDisabled(texts.title))
-                ToggleStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+            if (IsTitleDisabled(texts.title.c_str()))
+                ToggleStartupEntry(texts.title.c_str(), texts.path.c_str(), texts.detail, texts.kind);
         });
         return true;
     case IDC_PAGE_DISABLE:
         ForSelected(page, [](const EntryTexts &texts, int count) {
-            if (IsTitleDisabled(texts.title))
+            if (IsTitleDisabled(texts.title.c_str()))
                 return;
-            OfferToStopProgram(texts.path, texts.title, count == 1 ? 1 : 0);
-            ToggleStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+            OfferToStopProgram(texts.path.c_str(), texts.title.c_str(), count == 1 ? 1 : 0);
+            ToggleStartupEntry(texts.title.c_str(), texts.path.c_str(), texts.detail, texts.kind);
         });
         return true;
     case IDC_PAGE_REMOVE:
         ForSelected(page, [](const EntryTexts &texts, int count) {
             if (texts.kind >= kUserinitKind) {
-                RemoveAdvancedEntry(Explorer().mainWindow, texts.title, texts.path, texts.detail,
-                                    texts.kind);
+                RemoveAdvancedEntry(Explorer().mainWindow, texts.title.c_str(),
+                                    texts.path.c_str(), texts.detail, texts.kind);
                 return;
             }
-            OfferToStopProgram(texts.path, texts.title, count == 1 ? 1 : 0);
+            OfferToStopProgram(texts.path.c_str(), texts.title.c_str(), count == 1 ? 1 : 0);
             if (count == 1 && ShowPageMessage(IDS_CONFIRM_REMOVE_STARTUP,
                                               MB_YESNO | MB_ICONEXCLAMATION,
-                                              texts.path) != IDYES)
+                                              texts.path.c_str()) != IDYES)
                 return;
-            RemoveStartupEntry(texts.title, texts.path, texts.detail, texts.kind);
+            RemoveStartupEntry(texts.title.c_str(), texts.path.c_str(), texts.detail,
+                               texts.kind);
         });
         return true;
     case IDC_PAGE_ADD:

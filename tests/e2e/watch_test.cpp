@@ -10,6 +10,7 @@
 #include "history.h"
 #include "programs.h"
 #include "scratch.h"
+#include "startup.h"
 
 namespace {
 
@@ -316,6 +317,135 @@ public:
 private:
     int count_;
 };
+
+// A flood in one location hides nothing in the others, and is answered once, not value by value.
+TEST_F(Watch, AFloodIsAnsweredOnceAndHidesNoOtherLocation)
+{
+    constexpr int kFlood = 4200;  // more than the entry list holds at once
+    Flood flood(kFlood);
+    const std::string program = BuildFile("SentroviaEx.exe");
+    const std::string command = program + " -e2e";
+    constexpr char kUserRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRunOnce, "e2e agent", REG_SZ, command.c_str(),
+                    static_cast<DWORD>(command.size() + 1));
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    // The first run took the flood into its baseline: forget it, so the flood is new.
+    for (int i = 0; i < kFlood; ++i) {
+        std::string path = "C:\\flood\\agent" + std::to_string(i) + ".exe";
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, Upper(path).c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, path.c_str());
+    }
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
+    VerifyTurn(monitor);
+
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 30000);
+    ASSERT_NE(nullptr, alert);
+    EXPECT_EQ(0u, ItemText(alert, 1026).find("C:\\flood\\agent")) << ItemText(alert, 1026);
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDYES)));
+    HWND question = WaitForWindow("#32770", "Sentrovia", 15000);
+    ASSERT_NE(nullptr, question) << "the rest of the flood was not offered one answer";
+    const std::string text = ItemText(question, 0xFFFF);
+    EXPECT_NE(std::string::npos, text.find("more new entries")) << text;
+    EXPECT_NE(std::string::npos, text.find("HKCU_RUN")) << text;
+    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+
+    // The location after the flood is still watched: its entry is asked about next.
+    alert = WaitForWindow("#32770", kAlertCaption, 60000);
+    ASSERT_NE(nullptr, alert) << "the entry behind the flood was never asked about";
+    EXPECT_EQ(Upper(command), Upper(ItemText(alert, 1026)));
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDYES)));
+    for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+        Sleep(100);
+    // All of the flood took the one answer.
+    EXPECT_EQ("11", ReadValue(kBaseline, "C:\\flood\\agent0.exe"));
+    EXPECT_EQ("11", ReadValue(kBaseline, "C:\\flood\\agent" + std::to_string(kFlood - 1) + ".exe"));
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRunOnce, "e2e agent");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
+    for (int i = 0; i < kFlood; ++i)
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline,
+                           ("C:\\flood\\agent" + std::to_string(i) + ".exe").c_str());
+}
+
+// Windows runs a value whatever the length of its name and command: each is asked about, and
+// each answer acts on the real value.
+TEST_F(Watch, LongNamesAndCommandsAreAskedAboutAndActedOnWhole)
+{
+    ScratchFolder programs("programs");
+    const std::string agent = programs.File("agent.exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), agent.c_str(), FALSE));
+    // Two commands alike for far longer than the list shows; the second under a long name.
+    const std::string common = agent + " " + std::string(400, 'a');
+    const std::string kept = common + " kept";
+    const std::string rejected = common + " rejected";
+    const std::string longName = "e2e " + std::string(200, 'n');
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e kept", REG_SZ, kept.c_str(),
+                    static_cast<DWORD>(kept.size() + 1));
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, longName.c_str(), REG_SZ, rejected.c_str(),
+                    static_cast<DWORD>(rejected.size() + 1));
+    VerifyTurn(monitor);
+    for (int turn = 0; turn < 2; ++turn) {
+        HWND alert = WaitForWindow("#32770", kAlertCaption, 15000);
+        ASSERT_NE(nullptr, alert) << "alert " << turn << " did not come";
+        // The alert shows the command cut; it names its value by the title as listed.
+        std::string shown = ItemText(alert, 1026);
+        EXPECT_EQ("...", shown.substr(shown.size() - 3)) << shown;
+        // The first is kept, the second turned down: whichever the walk gives first.
+        int button = turn == 0 ? IDYES : IDNO;
+        PostMessageA(alert, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(alert, button)));
+        for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+            Sleep(100);
+    }
+    // Exactly one went, under its real name, and the other stands whole.
+    auto present = [&](const std::string &name) { return ReadValue(kUserRun, name) != "<missing>"; };
+    for (int wait = 0; wait < 50 && present("e2e kept") && present(longName); ++wait)
+        Sleep(100);
+    ASSERT_NE(present("e2e kept"), present(longName)) << "not exactly one value was removed";
+    const bool keptStayed = present("e2e kept");
+    const std::string stayName = keptStayed ? "e2e kept" : longName;
+    const std::string goneName = keptStayed ? longName : "e2e kept";
+    const std::string goneCommand = keptStayed ? rejected : kept;
+    char whole[2048] = "";
+    DWORD size = sizeof whole;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kUserRun, stayName.c_str(),
+                                          RRF_RT_REG_SZ, nullptr, whole, &size));
+    EXPECT_EQ(keptStayed ? kept : rejected, whole);
+    // Answered once: the approval of the kept one is found again, and the rejected one is gone.
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+    RunToEnd(monitor_, "-Q");
+    ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
+
+    // The history keeps the removal whole, under its real name, to be put back.
+    int count = LoadHistory();
+    ASSERT_GT(count, 0);
+    int removal = count - 1;
+    while (removal >= 0 && EntryExtra(removal) != 0)  // the ending of the program may follow
+        --removal;
+    ASSERT_GE(removal, 0) << "no removal record";
+    EXPECT_EQ(1, RestoreHistoryEvent(removal));
+    size = sizeof whole;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kUserRun, goneName.c_str(),
+                                          RRF_RT_REG_SZ, nullptr, whole, &size));
+    EXPECT_EQ(goneCommand, whole);
+    ClearEntryList();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e kept");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, longName.c_str());
+    for (const std::string &command : {kept, rejected}) {
+        char name[300];
+        BaselineName(ListedCommandOf(command.c_str()).c_str(), name, sizeof name);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, name);
+    }
+}
 
 TEST_F(Watch, ExitDuringARunOfAlertsEndsTheMonitorAtOnce)
 {

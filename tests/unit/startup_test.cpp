@@ -207,16 +207,16 @@ TEST_F(StartupWalk, Rundll32CommandsKeepOnlyTheirArgument)
               Walk());
 }
 
-TEST_F(StartupWalk, RunDataIsTakenAsStoredAndOddValuesAreSkipped)
+TEST_F(StartupWalk, RunDataIsTakenAsStoredWhateverItsLengthAndOddTypesAreSkipped)
 {
     const DWORD number = 12345678;
     WriteRawValue(HKEY_CURRENT_USER, kRun, "Number", REG_DWORD, &number, sizeof number);
     WriteRawValue(HKEY_CURRENT_USER, kRun, "Binary", REG_BINARY, "C:\\bin.exe", 10);
     WriteRawValue(HKEY_CURRENT_USER, kRun, "Multi", REG_MULTI_SZ, "C:\\m.exe\0\0", 10);
+    // Windows runs a value whatever its length: so it is listed, shown cut, kept whole.
     SetText(HKEY_CURRENT_USER, kRun, "Oversized", "C:\\" + std::string(600, 'o'));
     SetText(HKEY_CURRENT_USER, kRun, std::string(600, 'N').c_str(), "C:\\Tools\\long.exe");
-    // 511 characters and a terminator fill the data buffer exactly. A value stored without
-    // its terminator still ends where its data does.
+    // A value stored without its terminator still ends where its data does.
     SetText(HKEY_CURRENT_USER, kRun, "Fits", "C:\\" + std::string(508, 'f'));
     std::string unterminated = "C:\\" + std::string(508, 'u');
     WriteRawValue(HKEY_CURRENT_USER, kRun, "Unterminated", REG_SZ, unterminated.data(), 511);
@@ -231,18 +231,31 @@ TEST_F(StartupWalk, RunDataIsTakenAsStoredAndOddValuesAreSkipped)
         EXPECT_EQ(11, e.kind);
     }
     std::sort(titles.begin(), titles.end());
-    EXPECT_EQ((std::vector<std::string>{"Expand", "Fits", "Quoted", "Sentrovia", "Unterminated"}),
+    const std::string cutName = std::string(124, 'N') + "...";
+    EXPECT_EQ((std::vector<std::string>{"Expand", "Fits", cutName, "Oversized", "Quoted",
+                                        "Sentrovia", "Unterminated"}),
               titles);
-    for (const Listed &e : listed) {
+    for (size_t i = 0; i < listed.size(); ++i) {
+        const Listed &e = listed[i];
         SCOPED_TRACE(e.title);
-        if (e.title == "Expand")
+        const std::string whole = EntryWholePath(static_cast<int>(i));
+        if (e.title == "Expand") {
             EXPECT_EQ("%SystemRoot%\\agent.exe", e.path);
-        else if (e.title == "Quoted")
+        } else if (e.title == "Quoted") {
             EXPECT_EQ("C:\\Program Files\\Agent\\agent.exe /q", e.path);
-        else if (e.title == "Sentrovia")
+        } else if (e.title == "Sentrovia") {
             EXPECT_EQ("C:\\Tools\\sv.exe", e.path);
-        else
-            EXPECT_EQ(259u, e.path.size());
+        } else if (e.title == cutName) {
+            EXPECT_EQ(std::string(600, 'N'), EntryWholeTitle(static_cast<int>(i)));
+            EXPECT_EQ("C:\\Tools\\long.exe", whole);
+        } else {
+            const std::string expected = "C:\\" + std::string(e.title == "Oversized" ? 600 : 508,
+                                                             static_cast<char>(tolower(e.title[0])));
+            EXPECT_EQ(expected.size(), whole.size());
+            EXPECT_EQ(expected, whole);
+            EXPECT_EQ(expected.substr(0, 256) + "...", e.path);
+            EXPECT_EQ(e.title, EntryWholeTitle(static_cast<int>(i)));
+        }
     }
 }
 
@@ -569,10 +582,11 @@ TEST_F(StartupFolders, DisabledRegisterAndFolderAreListedWithTheirCodes)
 
     std::vector<Listed> listed = Walk(1);
     // The folder's files come in the order the file system gives.
-    std::sort(listed.begin() + 4, listed.end(),
+    std::sort(listed.begin() + 5, listed.end(),
               [](const Listed &a, const Listed &b) { return a.title < b.title; });
     EXPECT_EQ((std::vector<Listed>{
                   {"Agent", "C:\\Tools\\agent.exe", "", "", 11, 0},
+                  {"Long", std::string(256, 'L') + "...", "", "", 1, 0},
                   {"Setup", "C:\\Tools\\s.exe", "", "", 16, 0},
                   {"Loader", "C:\\Tools\\l.exe", "", "", 100, 0},
                   {"Runner", "r.exe", "", "", 101, 0},

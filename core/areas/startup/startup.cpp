@@ -5,9 +5,12 @@
 #include <shlobj.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "approved.h"
 #include "area.h"
@@ -29,8 +32,6 @@
 namespace {
 
 // Buffer widths of the walk, terminators included.
-constexpr DWORD kRunNameWidth = 512;
-constexpr DWORD kRunDataBytes = 512;
 constexpr size_t kProfileWidth = 512;
 constexpr DWORD kAdvancedWidth = 256;   // Disabled keys and advanced locations: 255 characters
 constexpr size_t kCodeWidth = 16;
@@ -89,21 +90,46 @@ DWORD SubkeyCount(HKEY key)
     return count;
 }
 
-// One string value with its data as stored; false for one that doesn't fit, isn't text or
-// can't be read. data holds dataBytes + 1 so a value stored without its terminator still ends.
-bool EnumTextValue(HKEY key, DWORD index, char *name, DWORD nameWidth, char *data,
-                   DWORD dataBytes)
+// Buffers for whole values of one key: as wide as the key's widest name and data.
+struct WholeValue {
+    std::vector<char> name;
+    std::vector<char> data;
+    void FitTo(HKEY key)
+    {
+        DWORD nameWidth = 0;
+        DWORD dataBytes = 0;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &nameWidth, &dataBytes, nullptr, nullptr);
+        if (name.size() < nameWidth + 1)
+            name.resize(nameWidth + 1);
+        if (data.size() < dataBytes + 2)
+            data.resize(dataBytes + 2);
+    }
+};
+
+// One string value whole, however long its name and data: a value Windows would run is never
+// skipped for its size. False for one that isn't text or can't be read.
+bool EnumWholeTextValue(HKEY key, DWORD index, WholeValue &value)
 {
-    DWORD nameLength = nameWidth;
-    DWORD type = 0;
-    DWORD size = dataBytes;
-    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
-                      reinterpret_cast<BYTE *>(data), &size) != ERROR_SUCCESS)
-        return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return false;
-    data[size] = '\0';
-    return true;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD nameLength = static_cast<DWORD>(value.name.size());
+        DWORD size = static_cast<DWORD>(value.data.size() - 1);
+        DWORD type = 0;
+        LONG result = RegEnumValueA(key, index, value.name.data(), &nameLength, nullptr, &type,
+                                    reinterpret_cast<BYTE *>(value.data.data()), &size);
+        if (result == ERROR_MORE_DATA) {
+            // Written since the buffers were sized: size them again.
+            value.FitTo(key);
+            if (value.data.size() < size + 2u)
+                value.data.resize(size + 2u);
+            continue;
+        }
+        if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+            return false;
+        value.data[size] = '\0';
+        return true;
+    }
+    return false;
 }
 
 bool EnumValueName(HKEY key, DWORD index, char *name, DWORD nameWidth)
@@ -149,8 +175,9 @@ bool JoinPath(const char *folder, const char *name, char *out, size_t capacity)
 // ---- Step 1: Run keys ----
 
 struct RunWalk {
-    char lastName[kRunNameWidth] = "";
-    char lastData[kRunDataBytes + 1] = "";
+    std::string lastName;
+    std::string lastData;
+    WholeValue value;
 };
 
 // A disabled program that put itself back is disabled again at once with the command it has just
@@ -161,7 +188,7 @@ struct RunWalk {
 bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, const char *data,
                   int code)
 {
-    if (EqualsNoCase(name, walk.lastName) && EqualsNoCase(data, walk.lastData))
+    if (EqualsNoCase(name, walk.lastName.c_str()) && EqualsNoCase(data, walk.lastData.c_str()))
         return false;
     if (IsTitleDisabled(name)) {
         DisableRunValueAgain(name, data, code);
@@ -170,12 +197,12 @@ bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, 
     }
     // Single letters, tiny commands and names in high bytes are not programs worth listing.
     if (strlen(name) > 1 && strlen(data) > 4 && static_cast<unsigned char>(name[0]) < 0x80) {
-        char command[kRunDataBytes + 1];
-        int stripped = StripRunDll32(data, command, sizeof command);
-        AddEntry(name, command, "", "", code, stripped);
+        std::vector<char> command(strlen(data) + 1);
+        int stripped = StripRunDll32(data, command.data(), command.size());
+        AddEntry(name, command.data(), "", "", code, stripped);
     }
-    CopyBounded(walk.lastName, name);
-    CopyBounded(walk.lastData, data);
+    walk.lastName = name;
+    walk.lastData = data;
     return false;
 }
 
@@ -185,16 +212,33 @@ void WalkRunKey(RunWalk &walk, HKEY root, const char *path, int code)
     if (!key.Open(root, path, KEY_READ))
         return;
     DWORD count = ValueCount(key.get());
+    walk.value.FitTo(key.get());
     for (DWORD index = 0; index < count;) {
-        char name[kRunNameWidth];
-        char data[kRunDataBytes + 1];
         // A value taken out moves the ones after it down by one: the same index names the next.
-        if (EnumTextValue(key.get(), index, name, kRunNameWidth, data, kRunDataBytes) &&
-            TakeRunValue(walk, root, path, name, data, code))
+        if (EnumWholeTextValue(key.get(), index, walk.value) &&
+            TakeRunValue(walk, root, path, walk.value.name.data(), walk.value.data.data(), code))
             --count;
         else
             ++index;
     }
+}
+
+// The receiver of a walk taken part by part; none for a walk taken whole.
+StartupPartFn g_onPart = nullptr;
+void *g_partContext = nullptr;
+
+// Ends one part of a walk taken part by part: the receiver sees the part's entries, and the
+// next part starts with an empty list, so no location is crowded out by another's size.
+void PartDone()
+{
+    if (g_onPart == nullptr)
+        return;
+    // Off while it runs: a walk the receiver makes itself is a walk of its own.
+    StartupPartFn onPart = g_onPart;
+    g_onPart = nullptr;
+    onPart(g_partContext);
+    g_onPart = onPart;
+    ClearEntryList();
 }
 
 void WalkRunHive(RunWalk &walk, HKEY root, const char *base, int firstCode)
@@ -203,6 +247,7 @@ void WalkRunHive(RunWalk &walk, HKEY root, const char *base, int firstCode)
         char path[MAX_PATH];
         FormatBounded(path, sizeof path, "%s\\%s", base, kRunKeys[i]);
         WalkRunKey(walk, root, path, firstCode + i);
+        PartDone();
     }
 }
 
@@ -343,15 +388,15 @@ void WalkDisabledKey(const char *subkey)
     if (!key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ))
         return;
     DWORD count = ValueCount(key.get());
+    // Whole, as the Run keys are read: a long disabled entry must still be listed to come back.
+    WholeValue value;
+    value.FitTo(key.get());
     for (DWORD index = 0; index < count; ++index) {
-        char name[kAdvancedWidth];
-        char data[kAdvancedWidth + 1];
-        if (!EnumTextValue(key.get(), index, name, kAdvancedWidth, data, kAdvancedWidth) ||
-            name[0] == '\0')
+        if (!EnumWholeTextValue(key.get(), index, value) || value.name[0] == '\0')
             continue;
-        int code = DisabledCode(name);
+        int code = DisabledCode(value.name.data());
         if (code > 0)
-            AddEntry(name, data, "", "", code, 0);
+            AddEntry(value.name.data(), value.data.data(), "", "", code, 0);
     }
 }
 
@@ -498,10 +543,15 @@ void WalkNotify()
 void WalkAdvanced()
 {
     WalkDelayLoad();
+    PartDone();
     WalkClassKey(kTaskSchedulerKey, kTaskSchedulerKind);
+    PartDone();
     WalkClassKey(kShellHooksKey, kShellHookKind);
+    PartDone();
     WalkAppInitDlls();
+    PartDone();
     WalkNotify();
+    PartDone();
 }
 
 // ---- Location texts ----
@@ -622,17 +672,33 @@ int EnumStartupEntries(int listMode)
     ClearEntryList();
     WalkRunKeys();
     WalkStartupFolders();
+    PartDone();
     WalkWinIniKey("run", kWinRunKind);
+    PartDone();
     WalkWinIniKey("load", kWinLoadKind);
+    PartDone();
     WalkDisabled();
+    PartDone();
     bool advanced = listMode == 0 || Option(OPT_ShowAllStartup) > 0;
     if (advanced && IsNtFamily()) {
         WalkUserinit();
+        PartDone();
         WalkShell();
+        PartDone();
     }
     if (advanced)
         WalkAdvanced();
     return EntryCount();
+}
+
+void EnumStartupParts(int listMode, StartupPartFn onPart, void *context)
+{
+    g_onPart = onPart;
+    g_partContext = context;
+    EnumStartupEntries(listMode);
+    g_onPart = nullptr;
+    g_partContext = nullptr;
+    ClearEntryList();
 }
 
 int StripRunDll32(const char *command, char *out, size_t capacity)
@@ -668,7 +734,26 @@ void SetWow64Pass(bool on) { g_wow64Pass = on; }
 
 int BaselineName(const char *path, char *out, size_t capacity)
 {
-    int fitted = CopyBounded(out, capacity, path);
+    const char *text = path != nullptr ? path : "";
+    size_t length = strlen(text);
+    if (length <= kBaselineWidth) {
+        int fitted = CopyBounded(out, capacity, text);
+        EqualsToColon(out);
+        return fitted;
+    }
+    // Too long to name whole: its start, then a hash of all of it, so two long commands that
+    // begin alike still have names of their own, and the same command always the same name.
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a, of the text as the registry compares it
+    for (size_t i = 0; i < length; ++i) {
+        hash ^= static_cast<unsigned char>(toupper(static_cast<unsigned char>(text[i])));
+        hash *= 1099511628211ull;
+    }
+    char start[kBaselineWidth + 1];
+    constexpr size_t kHashText = 17;  // "#" and 16 hex digits
+    memcpy(start, text, kBaselineWidth - kHashText);
+    start[kBaselineWidth - kHashText] = '\0';
+    int fitted = FormatBounded(out, capacity, "%s#%016llx", start,
+                               static_cast<unsigned long long>(hash));
     EqualsToColon(out);
     return fitted;
 }
@@ -724,10 +809,8 @@ void TakeStartupBaseline()
     Trace("InitRegStartups", "StarupList - sentrovia");
     int count = EnumStartupEntries(0);
     for (int i = 0; i < count; ++i) {
-        char path[MAX_PATH];
-        char name[MAX_PATH];
-        EntryPath(i, path, sizeof path);
-        BaselineName(path, name, sizeof name);
+        char name[kBaselineWidth + 1];
+        BaselineName(EntryWholePath(i), name, sizeof name);
         Approve(AREA_Start, name, EntryKind(i));
     }
     ClearEntryList();

@@ -26,6 +26,11 @@ inline constexpr char kDisabledKey[] = "Software\\Orvanto\\Sentrovia\\Disabled";
 // listMode 1 is the Explorer's Startup Programs page (advanced locations only with
 // ShowAllStartup); 0 is every other caller.
 int EnumStartupEntries(int listMode);
+// The same walk, one location at a time: onPart sees the list holding one location's entries
+// (each Run key, the Startup folders, each win.ini key, the disabled register, each advanced
+// location), so each has the list's whole room. The list is empty at the end.
+using StartupPartFn = void (*)(void *context);
+void EnumStartupParts(int listMode, StartupPartFn onPart, void *context);
 
 // The part of a command after "RUNDLL32.EXE " and 1 when the command runs through it; otherwise
 // the command unchanged and 0.
@@ -37,8 +42,10 @@ void DecideWow64Pass();
 bool Wow64Pass();
 void SetWow64Pass(bool on);
 
-// The entry's path with every "=" replaced by ":" (a registry value name can't hold "=");
-// 1 when it fitted.
+// The entry's path with every "=" replaced by ":" (a registry value name can't hold "="). A path
+// longer than kBaselineWidth is named by its start and a hash of the whole, so the name is
+// stable, unique and never wider than kBaselineWidth. 1 when it fitted.
+constexpr size_t kBaselineWidth = 259;
 int BaselineName(const char *path, char *out, size_t capacity);
 
 // 1 when the disabled register holds a value named by the title.

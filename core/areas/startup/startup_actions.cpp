@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "approved.h"
 #include "area.h"
@@ -164,14 +166,18 @@ int ClearDisabled(const char *title, int code)
 // As the entry list holds a path: cut to its width, quotes removed, long form.
 void ListedForm(const char *command, char *out, size_t capacity)
 {
-    char cut[kPathWidth + 1];
-    CopyBounded(cut, command);
-    char bare[kPathWidth + 1];
-    StripQuotes(cut, bare, sizeof bare);
-    if (strlen(bare) >= 4)
-        LongPathForm(bare, out, capacity);
+    CopyBounded(out, capacity, ListedCommandOf(command).c_str());
+}
+
+// The command as the walk lists a Run value's data, whole: run through RUNDLL32 or not.
+std::string ListedWhole(const char *command, bool runCommand)
+{
+    std::vector<char> stripped(strlen(command) + 1);
+    if (runCommand)
+        StripRunDll32(command, stripped.data(), stripped.size());
     else
-        CopyBounded(out, capacity, bare);
+        CopyBounded(stripped.data(), stripped.size(), command);
+    return ListedCommandOf(stripped.data());
 }
 
 // True when command is stored itself, or stored as the walk lists it.
@@ -179,28 +185,14 @@ bool IsListedFormOf(const char *command, const char *stored, bool runCommand)
 {
     if (EqualsNoCase(command, stored))
         return true;
-    char stripped[kCommandWidth];
-    if (runCommand)
-        StripRunDll32(stored, stripped, sizeof stripped);
-    else
-        CopyBounded(stripped, stored);
-    char listed[kListedWidth];
-    ListedForm(stripped, listed, sizeof listed);
-    return EqualsNoCase(command, listed);
+    return EqualsNoCase(command, ListedWhole(stored, runCommand).c_str());
 }
 
 // Approves the command under the baseline name the walk will look for.
 void Approve(const char *command, const char *mark, bool runCommand)
 {
-    char stripped[kCommandWidth];
-    if (runCommand)
-        StripRunDll32(command, stripped, sizeof stripped);
-    else
-        CopyBounded(stripped, command);
-    char listed[kListedWidth];
-    ListedForm(stripped, listed, sizeof listed);
     char name[kListedWidth];
-    BaselineName(listed, name, sizeof name);
+    BaselineName(ListedWhole(command, runCommand).c_str(), name, sizeof name);
     ApproveMark(AREA_Start, name, mark);
 }
 
