@@ -706,6 +706,42 @@ TEST_F(StartupActions, RunValuesAreRemovedAndRestoredFromTheirHistoryRecord)
     }
 }
 
+// A removal that could not be undone is not made: the history locked, or a command too long for
+// a whole record. The user is told why, in the program's caption.
+TEST_F(StartupActions, RemovalWithoutAWayBackIsRefusedAndSaysWhy)
+{
+    SetText(HKEY_CURRENT_USER, kUserRun, "Agent", "C:\\Tools\\agent.exe /tray");
+    g_asked.clear();
+    {
+        HANDLE locked = CreateFileA(HistoryFile().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+        EXPECT_EQ(0, RemoveStartupEntry("Agent", "C:\\Tools\\agent.exe /tray", "", 11));
+        CloseHandle(locked);
+    }
+    EXPECT_EQ("C:\\Tools\\agent.exe /tray", Read(HKEY_CURRENT_USER, kUserRun, "Agent"));
+    ASSERT_EQ(1u, g_asked.size());
+    EXPECT_EQ("Sentrovia", g_asked[0].caption);
+    EXPECT_NE(std::string::npos, g_asked[0].text.find("\"Agent\" was not removed"))
+        << g_asked[0].text;
+    EXPECT_NE(std::string::npos, g_asked[0].text.find("history.txt")) << g_asked[0].text;
+
+    // Unlocked, it goes.
+    EXPECT_EQ(1, RemoveStartupEntry("Agent", "C:\\Tools\\agent.exe /tray", "", 11));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kUserRun, "Agent"));
+
+    const std::string tooLong = "C:\\Tools\\agent.exe " + std::string(1100, 'x');
+    SetText(HKEY_CURRENT_USER, kUserRun, "Long", tooLong);
+    g_asked.clear();
+    DeleteFileA(HistoryFile().c_str());
+    EXPECT_EQ(0, RemoveStartupEntry("Long", tooLong.c_str(), "", 11));
+    EXPECT_EQ(tooLong, Read(HKEY_CURRENT_USER, kUserRun, "Long"));
+    ASSERT_EQ(1u, g_asked.size());
+    EXPECT_NE(std::string::npos, g_asked[0].text.find("too long")) << g_asked[0].text;
+    EXPECT_TRUE(History().empty());
+    DeleteRegValue(HKEY_CURRENT_USER, kUserRun, "Long");
+}
+
 // What was removed comes back exactly: the quotes, a command longer than the list shows, the
 // expandable type, and no approval the entry never had.
 TEST_F(StartupActions, RestoreGivesBackTheCommandByteForByteWithItsTypeAndNoNewApproval)
