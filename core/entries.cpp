@@ -30,6 +30,7 @@ struct Entry {
 };
 
 std::vector<std::unique_ptr<Entry>> g_entries;
+bool g_refused = false;  // an entry was refused for the list's size since it was last emptied
 
 const Entry *At(int index)
 {
@@ -87,8 +88,10 @@ int AddEntry(const char *title, const char *path, const char *detail, const char
              int32_t kindCode, int32_t extraNumber)
 {
     int count = EntryCount();
-    if (count >= kMaxEntries || (kindCode == kCookieKind && count >= Option(OPT_MaxCookie)))
+    if (count >= kMaxEntries || (kindCode == kCookieKind && count >= Option(OPT_MaxCookie))) {
+        g_refused = true;
         return 0;
+    }
 
     std::unique_ptr<Entry> entry(new (std::nothrow) Entry);
     if (!entry)
@@ -135,8 +138,11 @@ int AddEntry(const char *title, const char *path, const char *detail, const char
     return 1;
 }
 
+int EntryListFull() { return g_refused ? 1 : 0; }
+
 void ClearEntryList()
 {
+    g_refused = false;
     g_entries.clear();
     g_entries.shrink_to_fit();
 }

@@ -20,6 +20,8 @@ constexpr size_t kDescriptionWidth = 1023;
 int AddEntry(const char *title, const char *path, const char *detail, const char *description,
              int32_t kindCode, int32_t extraNumber);
 void ClearEntryList();
+// 1 when an entry was refused for the list's size since the list was last emptied.
+int EntryListFull();
 // A command as AddEntry stores it as a path, in full: quotes removed, and the long-path form when
 // it is short enough to name a file.
 std::string ListedCommandOf(const char *command);

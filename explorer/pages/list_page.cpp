@@ -78,20 +78,39 @@ int CompareKeys(const char *left, bool leftDisabled, const char *right, bool rig
     return descending ? -order : order;
 }
 
-struct SortContext {
-    const std::vector<std::string> *keys;
-    const std::vector<char> *disabled;
-    bool startupRules;
-    bool descending;
-};
-
-int CALLBACK CompareRows(LPARAM left, LPARAM right, LPARAM context)
+// The image of an entry's program file (not of the command with its arguments), made the first
+// time its row is drawn: a page of thousands of entries opens without reading thousands of files.
+int EntryImage(ListPage &page, int entry)
 {
-    const auto &sort = *reinterpret_cast<const SortContext *>(context);
-    const auto &keys = *sort.keys;
-    const auto &disabled = *sort.disabled;
-    return CompareKeys(keys[left].c_str(), disabled[left] != 0, keys[right].c_str(),
-                       disabled[right] != 0, sort.startupRules, sort.descending);
+    if (entry < 0 || static_cast<size_t>(entry) >= page.icons.size())
+        return -1;
+    int &image = page.icons[entry];
+    if (image >= 0)
+        return image;
+    char program[MAX_PATH];
+    CleanPath(EntryWholePath(entry), program, sizeof program);
+    HICON icon = nullptr;
+    ExtractIconExA(program, 0, nullptr, &icon, 1);
+    image = ImageList_AddIcon(page.images, icon != nullptr ? icon : LoadIconA(nullptr, IDI_APPLICATION));
+    if (icon != nullptr)
+        DestroyIcon(icon);
+    return image;
+}
+
+// A row's text or image, asked for as the row is drawn.
+void GiveRowData(ListPage &page, NMLVDISPINFOA &info)
+{
+    LVITEMA &item = info.item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= page.order.size())
+        return;
+    const int entry = page.order[item.iItem];
+    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+        static char text[kCellText];
+        page.traits->cell(entry, item.iSubItem, text, sizeof text);
+        CopyBounded(item.pszText, static_cast<size_t>(item.cchTextMax), text);
+    }
+    if ((item.mask & LVIF_IMAGE) != 0 && item.iSubItem == 0)
+        item.iImage = EntryImage(page, entry);
 }
 
 void ShowEntryStatus(int entry)
@@ -196,6 +215,14 @@ void ShowSelection(ListPage &page)
         ShowEntryStatus(entry);
     if (page.traits->selected != nullptr)
         page.traits->selected(page, entry);
+    // A list that could not hold every entry keeps saying so, whatever is chosen.
+    if (page.partial) {
+        char note[256];
+        LoadText(IDS_LIST_SHOWS_PART, note);
+        char text[320];
+        FormatBounded(text, sizeof text, note, static_cast<int>(page.order.size()));
+        SetStatusText(text);
+    }
 }
 
 void OnActivate(ListPage &page)
@@ -251,6 +278,12 @@ LRESULT OnNotify(ListPage &page, const NMHDR &header)
     if (header.hwndFrom != page.list)
         return 0;
     switch (header.code) {
+    case LVN_GETDISPINFOA:
+        GiveRowData(page, reinterpret_cast<NMLVDISPINFOA &>(const_cast<NMHDR &>(header)));
+        break;
+    case LVN_ODSTATECHANGED:
+        ShowSelection(page);
+        break;
     case LVN_COLUMNCLICK:
         SortByColumn(page, reinterpret_cast<const NMLISTVIEW &>(header).iSubItem);
         break;
@@ -486,44 +519,20 @@ void FillListPage(ListPage &page)
     const ListPageTraits &traits = *page.traits;
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const int count = traits.fill != nullptr ? traits.fill() : 0;
-    ListView_DeleteAllItems(page.list);
+    ListView_SetItemCountEx(page.list, 0, 0);
     HIMAGELIST images = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
                                          GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
-                                         count > 0 ? count : 1, 8);
+                                         16, 16);
     ListView_SetImageList(page.list, images, LVSIL_SMALL);
     if (page.images != nullptr)
         ImageList_Destroy(page.images);
     page.images = images;
-    HICON fallback = LoadIconA(nullptr, IDI_APPLICATION);
-    static char text[kCellText];
-    for (int entry = 0; entry < count; ++entry) {
-        char path[kPathWidth + 1];
-        EntryPath(entry, path, sizeof path);
-        // The icon of the program file, not of the command with its arguments.
-        char program[MAX_PATH];
-        CleanPath(path, program, sizeof program);
-        HICON icon = nullptr;
-        ExtractIconExA(program, 0, nullptr, &icon, 1);
-        const int image = ImageList_AddIcon(images, icon != nullptr ? icon : fallback);
-        if (icon != nullptr)
-            DestroyIcon(icon);
-        traits.cell(entry, 0, text, sizeof text);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
-        item.iItem = entry;
-        item.pszText = text;
-        item.lParam = entry;
-        item.iImage = image;
-        const int row = static_cast<int>(
-            SendMessageA(page.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        for (int column = 1; column < traits.columnCount; ++column) {
-            traits.cell(entry, column, text, sizeof text);
-            LVITEMA cell{};
-            cell.iSubItem = column;
-            cell.pszText = text;
-            SendMessageA(page.list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
-        }
-    }
+    page.order.resize(count);
+    for (int entry = 0; entry < count; ++entry)
+        page.order[entry] = entry;
+    page.icons.assign(count, -1);
+    // Rows are only counted here; each asks for its texts and image when it is drawn.
+    ListView_SetItemCountEx(page.list, count, 0);
     if (const int sort = Area(traits.area).sortOption; sort != OPT_None) {
         const int stored = Option(static_cast<OptionId>(sort));
         if (stored > 0 && stored <= traits.columnCount && stored <= kMaxColumns) {
@@ -533,6 +542,8 @@ void FillListPage(ListPage &page)
             SortRows(page, column, descending);
         }
     }
+    InvalidateRect(page.list, nullptr, TRUE);
+    page.partial = EntryListFull() != 0;
     // Emptying the list tells nothing of the selection it took away: the buttons follow it here.
     ShowSelection(page);
     SetCursor(previous);
@@ -543,7 +554,12 @@ void SortRows(ListPage &page, int column, bool descending)
     const ListPageTraits &traits = *page.traits;
     if (traits.sortKey == nullptr)
         return;
-    const int count = EntryCount();
+    const int count = static_cast<int>(page.order.size());
+    // The selection follows its entries, not the rows they stood in.
+    std::vector<char> selected(count, 0);
+    for (int row = -1; (row = ListView_GetNextItem(page.list, row, LVNI_SELECTED)) >= 0;)
+        if (row < count)
+            selected[page.order[row]] = 1;
     std::vector<std::string> keys(count);
     std::vector<char> disabled(count, 0);
     static char key[kCellText];
@@ -553,8 +569,16 @@ void SortRows(ListPage &page, int column, bool descending)
         if (traits.disabled != nullptr)
             disabled[entry] = traits.disabled(entry) ? 1 : 0;
     }
-    SortContext context{&keys, &disabled, traits.disabled != nullptr, descending};
-    ListView_SortItems(page.list, CompareRows, reinterpret_cast<LPARAM>(&context));
+    const bool rules = traits.disabled != nullptr;
+    std::stable_sort(page.order.begin(), page.order.end(), [&](int left, int right) {
+        return CompareKeys(keys[left].c_str(), disabled[left] != 0, keys[right].c_str(),
+                           disabled[right] != 0, rules, descending) < 0;
+    });
+    ListView_SetItemState(page.list, -1, 0, LVIS_SELECTED);
+    for (int row = 0; row < count; ++row)
+        if (selected[page.order[row]])
+            ListView_SetItemState(page.list, row, LVIS_SELECTED, LVIS_SELECTED);
+    InvalidateRect(page.list, nullptr, TRUE);
 }
 
 void SortByColumn(ListPage &page, int column)
@@ -585,11 +609,8 @@ int SelectedEntries(const ListPage &page, int *entries, int capacity)
     int row = -1;
     while (count < capacity &&
            (row = ListView_GetNextItem(page.list, row, LVNI_SELECTED)) >= 0) {
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        if (SendMessageA(page.list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-            entries[count++] = static_cast<int>(item.lParam);
+        if (static_cast<size_t>(row) < page.order.size())
+            entries[count++] = page.order[row];
     }
     return count;
 }

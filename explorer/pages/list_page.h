@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <vector>
 
 #include "area.h"
 
@@ -54,8 +55,11 @@ struct ListPageTraits {
 struct ListPage {
     const ListPageTraits *traits;
     HWND window;
-    HWND list;
+    HWND list;  // a virtual list: its rows ask for their texts and icons as they are drawn
     HIMAGELIST images;
+    std::vector<int> order;  // the entry each row shows
+    std::vector<int> icons;  // each entry's image, -1 until its row is first drawn
+    bool partial;            // the list could not hold every entry
     bool descending[kMaxColumns];
     bool clicked[kMaxColumns];
 };

@@ -347,6 +347,36 @@ TEST_F(StartupPage, CompanyAndIconAreThoseOfTheProgramFileNotOfTheCommand)
     EXPECT_NE(missingIcon, programIcon) << "the generic icon stands for the program's own";
 }
 
+// More entries than the list holds: the rows are drawn as they come into view, and the status bar
+// says that the page shows only part of them.
+TEST_F(StartupPage, MoreEntriesThanTheListHoldsAreShownInPartAndTheStatusBarSaysSo)
+{
+    for (int i = 0; i < 4200; ++i) {
+        const std::string name = "Flood " + std::to_string(i);
+        const std::string command = "C:\\nowhere\\flood" + std::to_string(i) + ".exe";
+        RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, name.c_str(), REG_SZ, command.c_str(),
+                        static_cast<DWORD>(command.size() + 1));
+    }
+    int rows = 0;
+    std::string status, lastTitle;
+    Run({[&](HWND) {
+        rows = ListView_GetItemCount(PageList());
+        char text[256] = "";
+        ListView_GetItemText(PageList(), rows - 1, 0, text, sizeof text);
+        lastTitle = text;
+        HWND bar = FindWindowExA(GetParent(Explorer().activePage), nullptr, STATUSCLASSNAMEA,
+                                 nullptr);
+        text[0] = '\0';
+        SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        status = text;
+        return true;
+    }});
+    EXPECT_EQ(kMaxEntries, rows);
+    EXPECT_FALSE(lastTitle.empty()) << "the last row gave no text";
+    EXPECT_EQ("Only the first 4096 entries are shown: there are more than the list can hold.",
+              status);
+}
+
 TEST_F(StartupPage, ButtonsFollowTheSelectionAndTheLocation)
 {
     // The Winlogon and Notify locations are listed in advanced mode.
