@@ -742,6 +742,21 @@ TEST_F(StartupActions, RemovalWithoutAWayBackIsRefusedAndSaysWhy)
     DeleteRegValue(HKEY_CURRENT_USER, kUserRun, "Long");
 }
 
+// A command longer than any record still moves out and back whole: its copy is kept in the
+// registry, which has no width of its own.
+TEST_F(StartupActions, ALongCommandIsDisabledAndEnabledWhole)
+{
+    const std::string command = "\"C:\\Tools\\agent.exe\" " + std::string(3000, 'x');
+    SetText(HKEY_CURRENT_USER, kUserRun, "Long", command);
+    // The whole command as the walk lists it, as the page and the Monitor pass it.
+    const std::string listed = ListedCommandOf(command.c_str());
+    EXPECT_EQ(1, ToggleStartupEntry("Long", listed.c_str(), "", 11));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kUserRun, "Long"));
+    EXPECT_EQ(1, ToggleStartupEntry("Long", listed.c_str(), "", 11));
+    EXPECT_EQ(command, Read(HKEY_CURRENT_USER, kUserRun, "Long"));
+    DeleteRegValue(HKEY_CURRENT_USER, kUserRun, "Long");
+}
+
 // What was removed comes back exactly: the quotes, a command longer than the list shows, the
 // expandable type, and no approval the entry never had.
 TEST_F(StartupActions, RestoreGivesBackTheCommandByteForByteWithItsTypeAndNoNewApproval)

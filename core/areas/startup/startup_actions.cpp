@@ -86,6 +86,38 @@ ValueState ReadRawText(HKEY root, const char *path, const char *name, char *text
     return ValueState::Text;
 }
 
+// The same, whole however long: a Run command has no width of its own.
+ValueState ReadWholeText(HKEY root, const char *path, const char *name, std::string &text,
+                         DWORD *type)
+{
+    text.clear();
+    *type = REG_SZ;
+    RegKey key;
+    if (!key.Open(root, path, KEY_QUERY_VALUE))
+        return ValueState::Missing;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        LONG result = RegQueryValueExA(key.get(), name, nullptr, type, nullptr, &size);
+        if (result == ERROR_FILE_NOT_FOUND) {
+            *type = REG_SZ;
+            return ValueState::Missing;
+        }
+        if (result != ERROR_SUCCESS || (*type != REG_SZ && *type != REG_EXPAND_SZ))
+            return ValueState::Unreadable;
+        std::vector<char> data(size + 1, '\0');
+        result = RegQueryValueExA(key.get(), name, nullptr, type,
+                                  reinterpret_cast<BYTE *>(data.data()), &size);
+        if (result == ERROR_MORE_DATA)
+            continue;  // it grew in between
+        if (result != ERROR_SUCCESS || (*type != REG_SZ && *type != REG_EXPAND_SZ))
+            return ValueState::Unreadable;
+        data[size] = '\0';
+        text = data.data();
+        return ValueState::Text;
+    }
+    return ValueState::Unreadable;
+}
+
 bool WriteRawText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
 {
     RegKey key;
@@ -317,16 +349,16 @@ int DisableRunValue(const Entry &entry)
     RunPlaces at;
     if (!RunPlacesOf(entry.code, at))
         return 0;
-    char saved[kCommandWidth];
+    std::string saved;
     DWORD type;
-    ValueState state = ReadRawText(at.root, at.location, entry.title, saved, sizeof saved, &type);
+    ValueState state = ReadWholeText(at.root, at.location, entry.title, saved, &type);
     if (state == ValueState::Unreadable)
         return 0;
     if (state == ValueState::Missing)
-        CopyBounded(saved, entry.command);
-    if (saved[0] == '\0')
+        saved = entry.command;
+    if (saved.empty())
         return 0;
-    if (!WriteRawText(HKEY_LOCAL_MACHINE, at.copyKey, entry.title, saved, type) ||
+    if (!WriteRawText(HKEY_LOCAL_MACHINE, at.copyKey, entry.title, saved.c_str(), type) ||
         !WriteMarker(entry.title, entry.code) || !ValueGone(at.root, at.location, entry.title)) {
         ClearDisabled(entry.title, entry.code);
         return 0;
@@ -336,18 +368,15 @@ int DisableRunValue(const Entry &entry)
 
 // The saved copy when the command given is that copy as listed (or none); otherwise the command
 // given, which is what a program that put itself back registered anew.
-void CommandToPutBack(const Entry &entry, const char *copyKey, bool runCommand, char *command,
-                      size_t capacity, DWORD *type)
+std::string CommandToPutBack(const Entry &entry, const char *copyKey, bool runCommand,
+                             DWORD *type)
 {
-    char copy[kCommandWidth];
-    if (ReadRawText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, sizeof copy, type) ==
-            ValueState::Text &&
-        (entry.command[0] == '\0' || IsListedFormOf(entry.command, copy, runCommand))) {
-        CopyBounded(command, capacity, copy);
-        return;
-    }
+    std::string copy;
+    if (ReadWholeText(HKEY_LOCAL_MACHINE, copyKey, entry.title, copy, type) == ValueState::Text &&
+        (entry.command[0] == '\0' || IsListedFormOf(entry.command, copy.c_str(), runCommand)))
+        return copy;
     *type = REG_SZ;
-    CopyBounded(command, capacity, entry.command);
+    return entry.command;
 }
 
 // Writes the command back first, so a failed write leaves the entry disabled rather than lost.
@@ -356,21 +385,20 @@ int EnableRunValue(const Entry &entry)
     RunPlaces at;
     if (!RunPlacesOf(entry.code, at))
         return 0;
-    char command[kCommandWidth];
     DWORD type;
-    CommandToPutBack(entry, at.copyKey, true, command, sizeof command, &type);
-    if (command[0] == '\0') {
+    const std::string command = CommandToPutBack(entry, at.copyKey, true, &type);
+    if (command.empty()) {
         ClearDisabled(entry.title, entry.code);
         return 0;
     }
     // A program that put itself back may hold the command already: its own value, with its own
     // type (an expandable string stays one), is kept.
-    char current[kCommandWidth];
+    std::string current;
     DWORD currentType;
-    bool inPlace = ReadRawText(at.root, at.location, entry.title, current, sizeof current,
-                               &currentType) == ValueState::Text &&
-                   strcmp(current, command) == 0;
-    if (!inPlace && !WriteRawText(at.root, at.location, entry.title, command, type))
+    bool inPlace = ReadWholeText(at.root, at.location, entry.title, current, &currentType) ==
+                       ValueState::Text &&
+                   current == command;
+    if (!inPlace && !WriteRawText(at.root, at.location, entry.title, command.c_str(), type))
         return 0;
     return ClearDisabled(entry.title, entry.code);
 }
@@ -465,14 +493,13 @@ int EnableWinIniItem(const Entry &entry)
     char copyKey[MAX_PATH];
     if (!DisabledCopyKey(entry.code, copyKey, sizeof copyKey))
         return 0;
-    char command[kCommandWidth];
     DWORD type;
-    CommandToPutBack(entry, copyKey, false, command, sizeof command, &type);
-    if (command[0] == '\0') {
+    const std::string command = CommandToPutBack(entry, copyKey, false, &type);
+    if (command.empty()) {
         ClearDisabled(entry.title, entry.code);
         return 0;
     }
-    if (!AppendToWinIniList(WinIniKey(entry.code), command))
+    if (!AppendToWinIniList(WinIniKey(entry.code), command.c_str()))
         return 0;
     ClearDisabled(entry.title, entry.code);
     return 1;
