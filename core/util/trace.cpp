@@ -33,6 +33,9 @@ void WriteLine(DWORD tick, const char *value)
     char key[32];
     FormatBounded(key, sizeof key, "%lu.%d", tick, g_count);
     WritePrivateProfileStringA("Trace", key, value, path);
+    // The system may keep the write cached until the process ends; a trace is read while the
+    // program runs, or after it ended abruptly, so each line goes to the file at once.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
 }
 
 } // namespace
