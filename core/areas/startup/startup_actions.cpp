@@ -792,19 +792,37 @@ int AdvancedRemovalAction(int code)
     }
 }
 
-// Takes out an advanced entry after consent. True when it went.
-bool TakeOutAdvanced(const char *title, const char *path, const char *detail, int code)
+// The registry value an advanced entry of a code names (DelayLoad by its title, the class keys
+// by their class identifier); false for AppInit_DLLs, which is one list.
+bool AdvancedValue(const char *title, const char *detail, int code, const char **key,
+                   const char **name)
 {
     switch (code) {
     case kDelayLoadKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+        *key = kDelayLoadKey;
+        *name = title;
+        return true;
     case kTaskSchedulerKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail);
+        *key = kTaskSchedulerKey;
+        *name = detail;
+        return true;
     case kShellHookKind:
-        return DeleteRegValue(HKEY_LOCAL_MACHINE, kShellHooksKey, detail);
+        *key = kShellHooksKey;
+        *name = detail;
+        return true;
     default:
-        return RemoveAppInitDll(path) != 0;
+        return false;
     }
+}
+
+// Takes out an advanced entry after consent. True when it went.
+bool TakeOutAdvanced(const char *title, const char *path, const char *detail, int code)
+{
+    const char *key = nullptr;
+    const char *name = nullptr;
+    if (AdvancedValue(title, detail, code, &key, &name))
+        return DeleteRegValue(HKEY_LOCAL_MACHINE, key, name);
+    return RemoveAppInitDll(path) != 0;
 }
 
 // ---- Restoring ----
@@ -957,18 +975,12 @@ bool AppInitListWithout(const char *file, char *kept, size_t capacity, DWORD *ty
 // A value that is not there is no removal, and gets no record.
 bool AdvancedPresent(const char *title, const char *file, const char *detail, int code)
 {
-    switch (code) {
-    case kDelayLoadKind:
-        return RegValueExists(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
-    case kTaskSchedulerKind:
-        return RegValueExists(HKEY_LOCAL_MACHINE, kTaskSchedulerKey, detail);
-    case kShellHookKind:
-        return RegValueExists(HKEY_LOCAL_MACHINE, kShellHooksKey, detail);
-    default:
-        return AppInitListWithout(file, nullptr, 0, nullptr);
-    }
+    const char *key = nullptr;
+    const char *name = nullptr;
+    if (AdvancedValue(title, detail, code, &key, &name))
+        return RegValueExists(HKEY_LOCAL_MACHINE, key, name);
+    return AppInitListWithout(file, nullptr, 0, nullptr);
 }
-
 
 // The value name as the walk gives it; derived from the file name when the version
 // information names nothing.
