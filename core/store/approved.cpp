@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "bounded.h"
 #include "keys.h"
 #include "registry.h"
@@ -29,12 +31,41 @@ int SnapshotKeyPath(AreaId area, char *out, size_t capacity)
     return FormatBounded(out, capacity, "%s\\%s", kProductKey, key);
 }
 
+namespace {
+
+// The widest approval text read: a number, or a mark such as "1".
+constexpr size_t kApprovalWidth = 32;
+
+std::string SnapshotPath(AreaId area)
+{
+    char path[MAX_PATH];
+    SnapshotKeyPath(area, path, sizeof path);
+    return path;
+}
+
+} // namespace
+
 int ApprovalNumber(AreaId area, const char *name)
 {
     char path[MAX_PATH];
-    char text[32];
+    char text[kApprovalWidth];
     if (!Path(area, name, path, sizeof path) ||
         ReadRegString(HKEY_CURRENT_USER, path, name, text, sizeof text) == 0)
+        return 0;
+    return LeadingNumber(text);
+}
+
+ApprovalTable::ApprovalTable(AreaId area)
+    : values_(HKEY_CURRENT_USER, SnapshotPath(area).c_str())
+{
+}
+
+int ApprovalTable::Number(const char *name)
+{
+    char text[kApprovalWidth];
+    // An area without a snapshot has an empty path, which would name the hive: nothing there.
+    if (name == nullptr || name[0] == '\0' || !values_.HasPath() ||
+        values_.ReadString(name, text, sizeof text) == 0)
         return 0;
     return LeadingNumber(text);
 }

@@ -3,6 +3,7 @@
 // "P" marks an area whose baseline has been taken, so no item may be named "".
 #pragma once
 #include "area.h"
+#include "registry.h"
 
 // The number stored for an item; 0 when it is missing, empty or the name is empty.
 int ApprovalNumber(AreaId area, const char *name);
@@ -18,3 +19,14 @@ bool HasBaselineMarker(AreaId area);
 void SetBaselineMarker(AreaId area);
 // The snapshot key's path under HKEY_CURRENT_USER; 0 for an area without one.
 int SnapshotKeyPath(AreaId area, char *out, size_t capacity);
+
+// The approvals of one area for a whole pass, from one read of its snapshot: each answers as
+// ApprovalNumber does, and a pass that approves or withdraws reads the snapshot again.
+class ApprovalTable {
+public:
+    explicit ApprovalTable(AreaId area);
+    int Number(const char *name);
+
+private:
+    RegValueTable values_;
+};

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
+#include <utility>
 
 #include "bounded.h"
 
@@ -63,33 +65,27 @@ int CreateRegKey(HKEY root, const char *path)
     return 1;
 }
 
-int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, size_t capacity)
+namespace {
+
+unsigned g_writes = 0;
+
+// The text of a value's data as ReadRegString answers it: size bytes of type at data, of which
+// data holds at least min(size, kReadLimit) and one byte more for a terminator.
+int TextOfData(DWORD type, char *data, DWORD size, char *buffer, size_t capacity)
 {
-    ClearBuffer(buffer, capacity);
-    char text[kReadLimit + 1];
-    DWORD type = 0;
-    DWORD size = kReadLimit;
-    {
-        RegKey key;
-        if (!key.Open(root, path, KEY_READ))
-            return 0;
-        if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(text),
-                             &size) != ERROR_SUCCESS)
-            return 0;
-    }
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return 0;
+    char *text = data;
     text[size < kReadLimit ? size : kReadLimit] = '\0';
 
+    char expanded[kReadLimit + 1];
     if (type == REG_EXPAND_SZ) {
-        char raw[kReadLimit + 1];
-        CopyBounded(raw, text);
         // The count includes the terminator: more than 1024 means 1024 or more characters.
-        DWORD needed = ExpandEnvironmentStringsA(raw, text, kReadLimit);
-        if (needed == 0 || needed > kReadLimit) {
-            DebugHook("Registry Error #1023: String can not be expanded", raw);
-            CopyBounded(text, raw);
-        }
+        DWORD needed = ExpandEnvironmentStringsA(text, expanded, kReadLimit);
+        if (needed == 0 || needed > kReadLimit)
+            DebugHook("Registry Error #1023: String can not be expanded", text);
+        else
+            text = expanded;
     }
 
     size_t length = strlen(text);
@@ -99,6 +95,23 @@ int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, s
     }
     memcpy(buffer, text, length + 1);
     return static_cast<int>(length);
+}
+
+} // namespace
+
+int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, size_t capacity)
+{
+    ClearBuffer(buffer, capacity);
+    char text[kReadLimit + 1];
+    DWORD type = 0;
+    DWORD size = kReadLimit;
+    RegKey key;
+    if (!key.Open(root, path, KEY_READ) ||
+        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
+            ERROR_SUCCESS)
+        return 0;
+    key.Close();
+    return TextOfData(type, text, size, buffer, capacity);
 }
 
 int ReadRegNumber(HKEY root, const char *path, const char *name)
@@ -118,6 +131,7 @@ int ReadRegNumber(HKEY root, const char *path, const char *name)
 
 int WriteRegString(HKEY root, const char *path, const char *name, const char *text)
 {
+    ++g_writes;
     if (text == nullptr)
         text = "";
     RegKey key;
@@ -127,8 +141,20 @@ int WriteRegString(HKEY root, const char *path, const char *name, const char *te
                           static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
+int WriteRegText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
+{
+    ++g_writes;
+    RegKey key;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    return RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE *>(text),
+                          static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+}
+
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number)
 {
+    ++g_writes;
     RegKey key;
     if (!OpenForWrite(key, root, path, KEY_WRITE))
         return 0;
@@ -145,6 +171,7 @@ int RegValueExists(HKEY root, const char *path, const char *name)
 
 int DeleteRegValue(HKEY root, const char *path, const char *name)
 {
+    ++g_writes;
     RegKey key;
     if (!key.Open(root, path, KEY_SET_VALUE))
         return 0;
@@ -160,6 +187,7 @@ int DeleteRegTree(HKEY root, const char *path)
     // An empty path would name the hive itself.
     if (path == nullptr || path[0] == '\0')
         return 0;
+    ++g_writes;
     if (RegDeleteKeyA(root, path) == ERROR_SUCCESS)
         return 1;
 
@@ -191,4 +219,126 @@ int DeleteRegTree(HKEY root, const char *path)
     }
     key.Close();
     return RegDeleteKeyA(root, path) == ERROR_SUCCESS;
+}
+
+unsigned RegistryWrites() { return g_writes; }
+
+namespace {
+
+// Value names as the registry matches them: ASCII letters without case. A name that holds any
+// other letter (or a "?", which an ANSI name shows for a letter it has no code for) is matched by
+// the registry itself.
+bool PlainName(const char *name)
+{
+    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(name); *c != 0; ++c)
+        if (*c >= 0x80 || *c == '?')
+            return false;
+    return true;
+}
+
+std::string NameKey(const char *name)
+{
+    std::string key = name;
+    for (char &c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+} // namespace
+
+RegValueTable::RegValueTable(HKEY root, const char *path) : root_(root), path_(path ? path : "") {}
+
+void RegValueTable::Reload()
+{
+    rows_.clear();
+    plainOnly_ = true;
+    RegKey key;
+    if (key.Open(root_, path_.c_str(), KEY_READ)) {
+        DWORD nameWidth = 0;
+        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &nameWidth, nullptr, nullptr, nullptr);
+        // The width counts characters; an ANSI name may take two bytes for one.
+        std::vector<char> name(2 * nameWidth + 2 > 256 ? 2 * nameWidth + 2 : 256);
+        char data[kReadLimit + 1];
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD type = 0;
+            DWORD size = kReadLimit;
+            LONG result = RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &type,
+                                        reinterpret_cast<BYTE *>(data), &size);
+            Row row;
+            if (result == ERROR_MORE_DATA) {
+                // Data too long to read as text (or a name written since the width was asked):
+                // the value is there, and answers no text.
+                nameLength = static_cast<DWORD>(name.size());
+                if (RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, nullptr,
+                                  nullptr, nullptr) != ERROR_SUCCESS) {
+                    plainOnly_ = false;
+                    continue;
+                }
+                row.readable = false;
+            } else if (result == ERROR_NO_MORE_ITEMS) {
+                break;
+            } else if (result != ERROR_SUCCESS) {
+                // What this value is stays unknown: every name not found asks the registry.
+                plainOnly_ = false;
+                break;
+            } else {
+                row.type = type;
+                row.data.assign(data, size < kReadLimit ? size : kReadLimit);
+            }
+            if (!PlainName(name.data())) {
+                plainOnly_ = false;
+                continue;
+            }
+            row.key = NameKey(name.data());
+            rows_.push_back(std::move(row));
+        }
+    }
+    std::sort(rows_.begin(), rows_.end(),
+              [](const Row &a, const Row &b) { return a.key < b.key; });
+    writes_ = g_writes;
+    loaded_ = true;
+}
+
+const RegValueTable::Row *RegValueTable::Find(const char *name, bool *known)
+{
+    if (!loaded_ || writes_ != g_writes)
+        Reload();
+    *known = false;
+    if (name == nullptr || !PlainName(name))
+        return nullptr;
+    const std::string key = NameKey(name);
+    auto at = std::lower_bound(rows_.begin(), rows_.end(), key,
+                               [](const Row &row, const std::string &k) { return row.key < k; });
+    if (at != rows_.end() && at->key == key) {
+        *known = true;
+        return &*at;
+    }
+    *known = plainOnly_;
+    return nullptr;
+}
+
+int RegValueTable::ReadString(const char *name, char *buffer, size_t capacity)
+{
+    bool known = false;
+    const Row *row = Find(name, &known);
+    if (!known)
+        return ReadRegString(root_, path_.c_str(), name, buffer, capacity);
+    ClearBuffer(buffer, capacity);
+    if (row == nullptr || !row->readable)
+        return 0;
+    char data[kReadLimit + 1];
+    memcpy(data, row->data.data(), row->data.size());
+    return TextOfData(row->type, data, static_cast<DWORD>(row->data.size()), buffer, capacity);
+}
+
+int RegValueTable::Exists(const char *name)
+{
+    bool known = false;
+    const Row *row = Find(name, &known);
+    if (!known)
+        return RegValueExists(root_, path_.c_str(), name);
+    return row != nullptr;
 }

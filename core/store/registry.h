@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "owned.h"
 
 int CreateRegKey(HKEY root, const char *path);
@@ -13,6 +16,8 @@ int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, s
 int ReadRegNumber(HKEY root, const char *path, const char *name);
 int WriteRegString(HKEY root, const char *path, const char *name, const char *text);
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number);
+// A text value of the given type (REG_SZ or REG_EXPAND_SZ), creating the key when missing.
+int WriteRegText(HKEY root, const char *path, const char *name, const char *text, DWORD type);
 // 1 when the value exists, whatever its type.
 int RegValueExists(HKEY root, const char *path, const char *name);
 int DeleteRegValue(HKEY root, const char *path, const char *name);
@@ -32,4 +37,40 @@ public:
     // Opens root\path; false (and no key held) on failure.
     bool Open(HKEY root, const char *path, REGSAM access);
     void Close() { Reset(); }
+};
+
+// How many writes this process has made through the functions above: a table read before a
+// write reads its key again.
+unsigned RegistryWrites();
+
+// Every value of one key, read in one enumeration when first asked, answering exactly as the
+// single reads above would (names matched as the registry matches them): a walk or a pass asks
+// it about thousands of items for the cost of one read. It reads the key again when this process
+// has written to the registry since, or when told to.
+class RegValueTable {
+public:
+    RegValueTable(HKEY root, const char *path);
+    // As ReadRegString of the value.
+    int ReadString(const char *name, char *buffer, size_t capacity);
+    // As RegValueExists of the value.
+    int Exists(const char *name);
+    void Reload();
+    bool HasPath() const { return !path_.empty(); }
+
+private:
+    struct Row {
+        std::string key;  // the name as matched
+        DWORD type = REG_NONE;
+        std::string data;  // at most the 1024 bytes a single read takes
+        bool readable = true;
+    };
+    // The row of the name; *known is false when only the registry can tell.
+    const Row *Find(const char *name, bool *known);
+
+    HKEY root_;
+    std::string path_;
+    std::vector<Row> rows_;
+    bool plainOnly_ = true;
+    bool loaded_ = false;
+    unsigned writes_ = 0;
 };

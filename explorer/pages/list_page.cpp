@@ -63,18 +63,17 @@ ListPage *PageOf(HWND window)
 int CompareKeys(const char *left, bool leftDisabled, const char *right, bool rightDisabled,
                 bool startupRules, bool descending)
 {
-    std::string a = left;
-    std::string b = right;
+    int leftLength = -1;
+    int rightLength = -1;
     if (startupRules) {
         // Last in both directions: decided before the direction turns the order round.
         if (leftDisabled != rightDisabled)
             return leftDisabled ? 1 : -1;
-        const size_t shorter = a.size() < b.size() ? a.size() : b.size();
-        a.resize(shorter);
-        b.resize(shorter);
+        const size_t shorter = std::min(strlen(left), strlen(right));
+        leftLength = rightLength = static_cast<int>(shorter);
     }
-    const int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1,
-                                     b.c_str(), -1) - CSTR_EQUAL;
+    const int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, left, leftLength,
+                                     right, rightLength) - CSTR_EQUAL;
     return descending ? -order : order;
 }
 

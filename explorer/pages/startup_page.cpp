@@ -2,7 +2,9 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cctype>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,23 +46,50 @@ void ReadEntry(int entry, EntryTexts *texts)
     texts->kind = EntryKind(entry);
 }
 
+// What the page has read since its last fill: the disabled register, and the company of each
+// program file, read once however many entries run it and however often rows are drawn or sorted.
+struct PageFacts {
+    DisabledTitles disabled;
+    std::map<std::string, std::string> companies;  // by the file's path, upper-cased
+};
+
+PageFacts &Facts()
+{
+    static PageFacts facts;
+    return facts;
+}
+
 // The company of the program file the command runs (its arguments name no file).
 void Company(const char *command, char *out, size_t capacity)
 {
     char program[MAX_PATH];
     CleanPath(command, program, sizeof program);
-    static VersionRecord version;
-    ReadVersionInfo(program, &version);
-    const char *company = version.slot[VS_CompanyName];
-    CopyBounded(out, capacity, company[0] != '\0' ? company : " ");
+    std::string key = program;
+    for (char &c : key)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    auto &companies = Facts().companies;
+    auto known = companies.find(key);
+    if (known == companies.end()) {
+        static VersionRecord version;
+        ReadVersionInfo(program, &version);
+        const char *company = version.slot[VS_CompanyName];
+        known = companies.emplace(key, company[0] != '\0' ? company : " ").first;
+    }
+    CopyBounded(out, capacity, known->second.c_str());
 }
 
 bool Disabled(int entry)
 {
-    return IsTitleDisabled(EntryWholeTitle(entry)) != 0;
+    return Facts().disabled.Has(EntryWholeTitle(entry)) != 0;
 }
 
-int Fill() { return EnumStartupEntries(1); }
+int Fill()
+{
+    // Files and the register may have changed since the page last looked.
+    Facts().disabled.Reload();
+    Facts().companies.clear();
+    return EnumStartupEntries(1);
+}
 
 // What a column shows or, for sorting, the key it sorts by.
 void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
@@ -81,7 +110,7 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
     case 3:
         if (sortKey)
             FormatBounded(out, capacity, "%d", texts.kind);
-        else if (IsTitleDisabled(texts.title.c_str()))
+        else if (Facts().disabled.Has(texts.title.c_str()))
             LoadText(IDS_DISABLED_MARK, out, capacity);
         else
             CopyBounded(out, capacity, LocationLabel(texts.kind));

@@ -65,11 +65,17 @@ StartupItem ReadItem(int index)
     return item;
 }
 
+// What one check reads once for all its locations.
+struct Pass {
+    ApprovalTable approvals{AREA_Start};
+    bool stopped = false;
+};
+
 // The approval of a startup entry: under its baseline name, else under its title.
-int StartupApproval(const StartupItem &item)
+int StartupApproval(Pass &pass, const StartupItem &item)
 {
-    int number = ApprovalNumber(AREA_Start, item.baseline);
-    return number != 0 ? number : ApprovalNumber(AREA_Start, item.title.c_str());
+    int number = pass.approvals.Number(item.baseline);
+    return number != 0 ? number : pass.approvals.Number(item.title.c_str());
 }
 
 bool Approved(int number) { return number != 0 && number != kDelayStart; }
@@ -166,13 +172,13 @@ bool SameAnswerForTheRest(const StartupItem &item, size_t rest)
 // location is answered once: after the first answer the user may give it to all the rest.
 void CheckPart(void *context)
 {
-    bool &stopped = *static_cast<bool *>(context);
-    if (stopped)
+    Pass &pass = *static_cast<Pass *>(context);
+    if (pass.stopped)
         return;
     int count = EntryCount();
     int first = 0;
     for (; first < count; ++first)
-        if (!Approved(StartupApproval(ReadItem(first))))
+        if (!Approved(StartupApproval(pass, ReadItem(first))))
             break;
     // Everything approved: the usual case, and all it costs is the walk.
     if (first == count)
@@ -182,7 +188,7 @@ void CheckPart(void *context)
         items.push_back(ReadItem(i));
     std::vector<const StartupItem *> fresh;
     for (const StartupItem &item : items) {
-        int number = StartupApproval(item);
+        int number = StartupApproval(pass, item);
         if (Approved(number) || Unremoved().count(UnremovedKey(item)) != 0)
             continue;
         if (number == kDelayStart) {
@@ -191,7 +197,7 @@ void CheckPart(void *context)
         }
         // This installer's clean-up entry comes and goes by itself: stop looking this time.
         if (ContainsNoCase(item.title.c_str(), "McAfee Application Installer Cleanup")) {
-            stopped = true;
+            pass.stopped = true;
             break;
         }
         fresh.push_back(&item);
@@ -215,6 +221,6 @@ void CheckPart(void *context)
 
 void CheckStartup()
 {
-    bool stopped = false;
-    EnumStartupParts(0, CheckPart, &stopped);
+    Pass pass;
+    EnumStartupParts(0, CheckPart, &pass);
 }

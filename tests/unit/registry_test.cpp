@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -213,3 +214,112 @@ TEST_F(Registry, CreateKeyReportsFailure)
 }
 
 } // namespace
+
+namespace {
+
+constexpr char kTableKey[] = "Software\\Scratch\\Table";
+
+// Values of every kind a key can hold, including the ones a single read refuses; with names the
+// registry matches by rules of its own when asked.
+void WriteAssortedValues(bool oddNames)
+{
+    if (oddNames) {
+        WriteRegString(HKEY_CURRENT_USER, kTableKey, "Caf\xe9", "accented");
+        WriteRegString(HKEY_CURRENT_USER, kTableKey, "what?", "question");
+        // A name with a letter the ANSI code page lacks: enumerated as "?", found by no "?".
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Scratch\\Table", 0,
+                                               KEY_SET_VALUE, &key));
+        const wchar_t text[] = L"unicode";
+        RegSetValueExW(key, L"\x65e5", 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                       sizeof text);
+        RegCloseKey(key);
+    }
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, "Plain", "12");
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, "MiXeD Case", "mixed");
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, nullptr, "P");
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, "empty", "");
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, std::string(300, 'n').c_str(), "long name");
+    const char expand[] = "%SENTROVIA_TABLE%\\x";
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "expand", REG_EXPAND_SZ, expand, sizeof expand);
+    const DWORD number = 7;
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "dword", REG_DWORD, &number, sizeof number);
+    const char multi[] = "one\0two\0";
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "multi", REG_MULTI_SZ, multi, sizeof multi);
+    const char raw[3] = {'r', 'a', 'w'};
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "unterminated", REG_SZ, raw, sizeof raw);
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "no data", REG_SZ, nullptr, 0);
+    for (size_t length : {1023u, 1024u, 5000u}) {
+        const std::string text(length, 'w');
+        WriteRawValue(HKEY_CURRENT_USER, kTableKey, ("wide " + std::to_string(length)).c_str(),
+                      REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    }
+}
+
+const char *const kAskedNames[] = {
+    "Plain", "PLAIN", "plain", "mixed case", "MiXeD Case", "", "empty", "Caf\xe9", "CAF\xc9",
+    "what?", "WHAT?", "expand", "dword", "multi", "unterminated", "no data", "wide 1023",
+    "wide 1024", "wide 5000", "absent", "Plai", "Plain ", "caf", "who?", "?",
+};
+
+// Every answer of the table against the single read of the same value, at every width.
+void ExpectTableAnswersAsSingleReads(RegValueTable &table, HKEY root, const char *path)
+{
+    std::vector<std::string> names(std::begin(kAskedNames), std::end(kAskedNames));
+    names.push_back(std::string(300, 'n'));
+    names.push_back(std::string(300, 'N'));
+    for (const std::string &name : names) {
+        SCOPED_TRACE(name.substr(0, 20));
+        EXPECT_EQ(RegValueExists(root, path, name.c_str()), table.Exists(name.c_str()));
+        for (size_t capacity : {1u, 4u, 32u, 1024u, 1025u}) {
+            std::vector<char> single(capacity, 'x'), fromTable(capacity, 'y');
+            EXPECT_EQ(ReadRegString(root, path, name.c_str(), single.data(), capacity),
+                      table.ReadString(name.c_str(), fromTable.data(), capacity));
+            EXPECT_STREQ(single.data(), fromTable.data());
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(Registry, ValueTableAnswersAsSingleReadsOfTheSameKey)
+{
+    SetEnvironmentVariableA("SENTROVIA_TABLE", "C:\\Table");
+    for (bool oddNames : {false, true}) {
+        SCOPED_TRACE(oddNames ? "with odd names" : "plain names");
+        WriteAssortedValues(oddNames);
+        RegValueTable table(HKEY_CURRENT_USER, kTableKey);
+        ExpectTableAnswersAsSingleReads(table, HKEY_CURRENT_USER, kTableKey);
+    }
+    // A key that is not there answers like its single reads, and so does one made later.
+    RegValueTable later(HKEY_CURRENT_USER, "Software\\Scratch\\Later");
+    ExpectTableAnswersAsSingleReads(later, HKEY_CURRENT_USER, "Software\\Scratch\\Later");
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Scratch\\Later", "plain", "now");
+    ExpectTableAnswersAsSingleReads(later, HKEY_CURRENT_USER, "Software\\Scratch\\Later");
+    SetEnvironmentVariableA("SENTROVIA_TABLE", nullptr);
+}
+
+TEST_F(Registry, ValueTableSeesThisProcessWritesAndOthersAfterAReload)
+{
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, "first", "1");
+    RegValueTable table(HKEY_CURRENT_USER, kTableKey);
+    char text[16];
+    EXPECT_EQ(1, table.ReadString("first", text, sizeof text));
+
+    // Written and deleted here, through the registry unit: the next question reads again.
+    WriteRegString(HKEY_CURRENT_USER, kTableKey, "second", "22");
+    EXPECT_EQ(2, table.ReadString("SECOND", text, sizeof text));
+    EXPECT_STREQ("22", text);
+    DeleteRegValue(HKEY_CURRENT_USER, kTableKey, "first");
+    EXPECT_EQ(0, table.Exists("first"));
+    WriteRegText(HKEY_CURRENT_USER, kTableKey, "third", "3", REG_EXPAND_SZ);
+    EXPECT_EQ(1, table.Exists("Third"));
+
+    // Written by someone else: seen once the table is told to read again.
+    const char outside[] = "44";
+    WriteRawValue(HKEY_CURRENT_USER, kTableKey, "outside", REG_SZ, outside, sizeof outside);
+    table.Reload();
+    EXPECT_EQ(2, table.ReadString("outside", text, sizeof text));
+    DeleteRegTree(HKEY_CURRENT_USER, kTableKey);
+    EXPECT_EQ(0, table.Exists("second"));
+}

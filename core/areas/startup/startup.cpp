@@ -178,6 +178,7 @@ struct RunWalk {
     std::string lastName;
     std::string lastData;
     WholeValue value;
+    DisabledTitles disabled;
 };
 
 // A disabled program that put itself back is disabled again at once with the command it has just
@@ -190,7 +191,7 @@ bool TakeRunValue(RunWalk &walk, HKEY root, const char *path, const char *name, 
 {
     if (EqualsNoCase(name, walk.lastName.c_str()) && EqualsNoCase(data, walk.lastData.c_str()))
         return false;
-    if (IsTitleDisabled(name)) {
+    if (walk.disabled.Has(name)) {
         DisableRunValueAgain(name, data, code);
         if (!RegValueExists(root, path, name))
             return true;
@@ -764,6 +765,15 @@ int IsTitleDisabled(const char *title)
     if (title == nullptr || title[0] == '\0')
         return 0;
     return RegValueExists(HKEY_LOCAL_MACHINE, kDisabledKey, title);
+}
+
+DisabledTitles::DisabledTitles() : values_(HKEY_LOCAL_MACHINE, kDisabledKey) {}
+
+int DisabledTitles::Has(const char *title)
+{
+    if (title == nullptr || title[0] == '\0')
+        return 0;
+    return values_.Exists(title);
 }
 
 int GetLocationText(int index, char *out, size_t capacity)

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+#include "registry.h"
+
 // Location codes of the Run keys: HKLM 1-7, HKCU 11-17, HKLM Wow6432Node 21-27.
 constexpr int kMachineRunKind = 1;
 constexpr int kUserRunKind = 11;
@@ -50,6 +52,17 @@ int BaselineName(const char *path, char *out, size_t capacity);
 
 // 1 when the disabled register holds a value named by the title.
 int IsTitleDisabled(const char *title);
+// The disabled register for many questions (a walk, a page, a sort) from one read: each answers
+// as IsTitleDisabled does, and it reads the register again after this process writes.
+class DisabledTitles {
+public:
+    DisabledTitles();
+    int Has(const char *title);
+    void Reload() { values_.Reload(); }
+
+private:
+    RegValueTable values_;
+};
 // A Run value back in its key under a disabled title is disabled again with the command it has
 // just registered (the actions unit does it; the walk only asks).
 void DisableRunValueAgain(const char *title, const char *command, int code);

@@ -118,16 +118,6 @@ ValueState ReadWholeText(HKEY root, const char *path, const char *name, std::str
     return ValueState::Unreadable;
 }
 
-bool WriteRawText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
-{
-    RegKey key;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE *>(text),
-                          static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
-}
-
 // Deleted, or not there to begin with.
 bool ValueGone(HKEY root, const char *path, const char *name)
 {
@@ -358,7 +348,7 @@ int DisableRunValue(const Entry &entry)
         saved = entry.command;
     if (saved.empty())
         return 0;
-    if (!WriteRawText(HKEY_LOCAL_MACHINE, at.copyKey, entry.title, saved.c_str(), type) ||
+    if (!WriteRegText(HKEY_LOCAL_MACHINE, at.copyKey, entry.title, saved.c_str(), type) ||
         !WriteMarker(entry.title, entry.code) || !ValueGone(at.root, at.location, entry.title)) {
         ClearDisabled(entry.title, entry.code);
         return 0;
@@ -398,7 +388,7 @@ int EnableRunValue(const Entry &entry)
     bool inPlace = ReadWholeText(at.root, at.location, entry.title, current, &currentType) ==
                        ValueState::Text &&
                    current == command;
-    if (!inPlace && !WriteRawText(at.root, at.location, entry.title, command.c_str(), type))
+    if (!inPlace && !WriteRegText(at.root, at.location, entry.title, command.c_str(), type))
         return 0;
     return ClearDisabled(entry.title, entry.code);
 }
@@ -622,9 +612,9 @@ int MoveNotifyName(const char *subkey, const char *from, const char *to)
             ValueState::Text ||
         name[0] == '\0')
         return 0;
-    if (!WriteRawText(HKEY_LOCAL_MACHINE, path, to, name, type))
+    if (!WriteRegText(HKEY_LOCAL_MACHINE, path, to, name, type))
         return 0;
-    return WriteRawText(HKEY_LOCAL_MACHINE, path, from, "", type) ? 1 : 0;
+    return WriteRegText(HKEY_LOCAL_MACHINE, path, from, "", type) ? 1 : 0;
 }
 
 int DisableNotify(const Entry &entry)
@@ -905,7 +895,7 @@ bool RestoreRunValue(const char *title, const char *path, int code, DWORD type)
     char location[MAX_PATH];
     return title[0] != '\0' && path[0] != '\0' &&
            RunKeyOf(code, &root, location, sizeof location) &&
-           WriteRawText(root, location, title, path, type);
+           WriteRegText(root, location, title, path, type);
 }
 
 // Puts the entry back; approved names the command to approve (the path unless told otherwise).
@@ -1172,7 +1162,7 @@ int RemoveAppInitDll(const char *file)
     char kept[kAppInitWidth + 1];
     DWORD type;
     return AppInitListWithout(OrEmpty(file), kept, sizeof kept, &type) &&
-           WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, kept, type);
+           WriteRegText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, kept, type);
 }
 
 // The short form keeps spaces, which separate the list's items, out of the name. A list that
@@ -1195,7 +1185,7 @@ int AddAppInitDll(const char *file)
     bool separated = used == 0 || list[used - 1] == ',' || list[used - 1] == ' ';
     if ((!separated && !AppendBounded(list, ",")) || !AppendBounded(list, shortForm))
         return 0;
-    return WriteRawText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, type);
+    return WriteRegText(HKEY_LOCAL_MACHINE, kWindowsNtKey, kAppInitValue, list, type);
 }
 
 int RemoveFromWinIniList(const char *key, const char *item)
