@@ -373,7 +373,7 @@ protected:
         EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments));
     }
 
-    const std::string explorer_ = BuildFile("SentroviaEx.exe");
+    const std::string explorer_ = ProgramFile("SentroviaEx.exe");
     // Out of any folder named after the product: removals of the product's own entries are not
     // recorded in the history.
     ScratchFolder programs_{"programs"};

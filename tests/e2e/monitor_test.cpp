@@ -38,7 +38,7 @@ protected:
         SetOption("ConfirmExit", "0");
         EndRunningPrograms();
     }
-    const std::string monitor_ = BuildFile("Sentrovia.exe");
+    const std::string monitor_ = ProgramFile("Sentrovia.exe");
 };
 
 // The tray calls the Monitor made, as its trace lists them, in order.
@@ -59,7 +59,7 @@ std::vector<std::string> TrayCallsTraced(const std::string &log)
 
 TEST_F(MonitorProgram, TrayIconHiddenAndShownFromTheOptionsComesBack)
 {
-    const std::string log = BuildFile("send2ov.txt");
+    const std::string log = ProgramOutput("send2ov.txt");
     DeleteFileA(log.c_str());
     SetOption("Debug", "1");
     RunningProgram running(monitor_, "");
@@ -218,8 +218,8 @@ TEST_F(MonitorProgram, AnsweringNoToTheExitQuestionKeepsItRunning)
 TEST_F(MonitorProgram, ProgramFileOnTheCommandLineGoesToTheLookupOnly)
 {
     // The stand-in browser answers for web addresses while this test runs.
-    const std::string browser = BuildFile("fixture_browser.exe");
-    const std::string record = BuildFile("fixture_browser.txt");
+    const std::string browser = ProgramFile("fixture_browser.exe");
+    const std::string record = ProgramOutput("fixture_browser.txt");
     DeleteFileA(record.c_str());
     const std::string command = "\"" + browser + "\" \"%1\"";
     for (const char *scheme : {"http", "https"})

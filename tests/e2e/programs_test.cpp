@@ -40,10 +40,10 @@ std::string VersionText(const std::string &file, const char *name)
 DWORD RunAndEnd(const char *program)
 {
     const char *windowClass = strcmp(program, "SentroviaEx.exe") == 0 ? "SentroviaEx" : "Sentrovia";
-    RunningProgram running(BuildFile(program), "");
+    RunningProgram running(ProgramFile(program), "");
     if (WaitForWindow(windowClass, nullptr, 10000) == nullptr)
         return 0xdeadbeef;
-    RunToEnd(BuildFile(program), "-Q");
+    RunToEnd(ProgramFile(program), "-Q");
     DWORD exitCode = 0xdeadbeef;
     running.WaitForEnd(10000, &exitCode);
     return exitCode;
@@ -62,7 +62,7 @@ TEST(Programs, TraceTheirStartWhenDebugIsSet)
     for (const Case &c : {Case{"Sentrovia.exe", "send2ov.txt", "svmain: -------------------------------------Begin Sentrovia"},
                           Case{"SentroviaEx.exe", "sendex2ov.txt", "main: -------------------------------------Begin SentroviaEx"}}) {
         SCOPED_TRACE(c.program);
-        std::string log = BuildFile(c.file);
+        std::string log = ProgramOutput(c.file);
         DeleteFileA(log.c_str());
 
         RegSetKeyValueA(HKEY_CURRENT_USER, options, "Debug", REG_SZ, "0", 2);

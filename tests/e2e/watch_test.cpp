@@ -8,6 +8,7 @@
 #include "buildfiles.h"
 #include "entries.h"
 #include "history.h"
+#include "platform.h"
 #include "programs.h"
 #include "scratch.h"
 #include "startup.h"
@@ -60,16 +61,21 @@ protected:
         SetOption("Start", "1");
         SetOption("HideStartup", "0");
         SetOption("ConfirmExit", "0");
+        // This process reads the history the Monitor writes beside itself.
+        folder_ = monitor_.substr(0, monitor_.rfind('\\'));
+        platform_.programFolder = folder_.c_str();
+        SetPlatformOverride(&platform_);
     }
     void TearDown() override
     {
+        SetPlatformOverride(nullptr);
         EndRunningPrograms();
         for (const char *name : {"e2e agent", "e2e quiet", "e2e rejected"})
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, name);
         // Forget the answers, so the scenario asks again next time.
         for (const char *argument : {" -e2e", " -quiet"})
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline,
-                               (BuildFile("SentroviaEx.exe") + argument).c_str());
+                               (ProgramFile("SentroviaEx.exe") + argument).c_str());
         SetOption("Start", "2");
         SetOption("HideStartup", "0");
         SetOption("FileType", "10");
@@ -100,7 +106,9 @@ protected:
         for (int tick = 0; tick < 17; ++tick)
             PostMessageA(monitor, WM_TIMER, 1, 0);
     }
-    const std::string monitor_ = BuildFile("Sentrovia.exe");
+    const std::string monitor_ = ProgramFile("Sentrovia.exe");
+    std::string folder_;
+    PlatformOverride platform_;
 };
 
 TEST_F(Watch, NewRunValueIsAskedAboutOnceAndApproved)
@@ -109,7 +117,7 @@ TEST_F(Watch, NewRunValueIsAskedAboutOnceAndApproved)
     HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
 
-    const std::string program = BuildFile("SentroviaEx.exe");
+    const std::string program = ProgramFile("SentroviaEx.exe");
     const std::string command = program + " -e2e";
     RegAdd("e2e agent", command);
     VerifyTurn(monitor);
@@ -145,7 +153,7 @@ TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
     HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
 
-    const std::string command = BuildFile("SentroviaEx.exe") + " -quiet";
+    const std::string command = ProgramFile("SentroviaEx.exe") + " -quiet";
     RegAdd("e2e quiet", command);
     VerifyTurn(monitor);
     std::string approval;
@@ -172,7 +180,7 @@ TEST_F(Watch, StandingAnswerSetWhileRunningAppliesOnTheNextFirstHalf)
     EXPECT_EQ("0", ReadValue(kOptions, "Update"));
 
     // Written from this process, so no process start brings the options in by another way.
-    const std::string command = BuildFile("SentroviaEx.exe") + " -quiet";
+    const std::string command = ProgramFile("SentroviaEx.exe") + " -quiet";
     ASSERT_EQ(ERROR_SUCCESS,
               RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e quiet", REG_SZ, command.c_str(),
                               static_cast<DWORD>(command.size() + 1)));
@@ -221,7 +229,7 @@ TEST_F(Watch, NoRemovesTheEntryEndsItsProgramAndTheHistoryPutsItBack)
     RunToEnd(monitor_, "-Q");
     ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
 
-    // The Monitor shares its program folder, and so its history, with this test.
+    // The Monitor's history, read here through the program folder it shares with this test.
     int count = LoadHistory();
     ASSERT_GE(count, 3);
     // Asked, the program ended, the entry removed: each leaves its record, in that order.
@@ -267,7 +275,7 @@ TEST_F(Watch, RemovalIsNotMadeWhenItsRecordCannotBeWritten)
     HWND monitor = StartedMonitor();
     ASSERT_NE(nullptr, monitor);
     // The history beside the programs, held open with no sharing, as a locking program would.
-    const std::string history = BuildFile("history.txt");
+    const std::string history = ProgramOutput("history.txt");
     HANDLE locked = CreateFileA(history.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
@@ -323,7 +331,7 @@ TEST_F(Watch, AFloodIsAnsweredOnceAndHidesNoOtherLocation)
 {
     constexpr int kFlood = 4200;  // more than the entry list holds at once
     Flood flood(kFlood);
-    const std::string program = BuildFile("SentroviaEx.exe");
+    const std::string program = ProgramFile("SentroviaEx.exe");
     const std::string command = program + " -e2e";
     constexpr char kUserRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
     RegSetKeyValueA(HKEY_CURRENT_USER, kUserRunOnce, "e2e agent", REG_SZ, command.c_str(),

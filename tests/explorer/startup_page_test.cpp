@@ -17,8 +17,10 @@
 #include "list_page.h"
 #include "messages.h"
 #include "options.h"
+#include "platform.h"
 #include "registry.h"
 #include "regsandbox.h"
+#include "scratch.h"
 #include "sheet.h"
 #include "startup.h"
 
@@ -142,6 +144,9 @@ protected:
                             static_cast<DWORD>(command.size() + 1));
         }
         LoadOptions();
+        // What the page's actions write beside the program (the history) goes to scratch.
+        platform_.programFolder = programFolder_.path().c_str();
+        SetPlatformOverride(&platform_);
         previous_ = SetMessageResponder(AnswerYes);
         ASSERT_NE(nullptr, CreateMainWindow(GetModuleHandleA(nullptr), "SentroviaExTest",
                                             "Loading..."));
@@ -155,6 +160,7 @@ protected:
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             if (message.message != WM_QUIT)
                 DispatchMessageA(&message);
+        SetPlatformOverride(nullptr);
     }
     void Run(std::vector<dialog_driver::Step> steps)
     {
@@ -169,6 +175,8 @@ protected:
         });
     }
     RegistrySandbox sandbox_;
+    ScratchFolder programFolder_;
+    PlatformOverride platform_;
     MessageResponder previous_ = nullptr;
 };
 

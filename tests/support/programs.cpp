@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "buildfiles.h"
+#include "scratch.h"
 
 namespace {
 
@@ -26,7 +27,34 @@ HANDLE Start(const std::string &program, const std::string &arguments, DWORD *id
     return process.hProcess;
 }
 
+// The scratch folder with the copies of both programs and the companion.
+const ScratchFolder &ProgramCopies()
+{
+    // Not named after the product: the programs treat paths that name it as their own.
+    static ScratchFolder folder("bin");
+    static bool copied = false;
+    if (!copied) {
+        copied = true;
+        for (const char *program : {"Sentrovia.exe", "SentroviaEx.exe", "quellmark.dll"})
+            EXPECT_TRUE(CopyFileA(BuildFile(program).c_str(), folder.File(program).c_str(), FALSE))
+                << program;
+    }
+    return folder;
+}
+
 } // namespace
+
+std::string ProgramFile(const char *name)
+{
+    const std::string copy = ProgramCopies().File(name);
+    if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        EXPECT_TRUE(CopyFileA(BuildFile(name).c_str(), copy.c_str(), FALSE)) << name;
+    }
+    return copy;
+}
+
+std::string ProgramOutput(const char *name) { return ProgramCopies().File(name); }
+
 
 RunningProgram::RunningProgram(const std::string &program, const std::string &arguments)
     : process_(Start(program, arguments, &id_))
@@ -92,7 +120,7 @@ void EndRunningPrograms()
     } programs[] = {{"SentroviaEx", "SentroviaEx.exe"}, {"Sentrovia", "Sentrovia.exe"}};
     for (const auto &program : programs) {
         if (FindWindowA(program.windowClass, nullptr) != nullptr)
-            RunToEnd(BuildFile(program.file), "-Q");
+            RunToEnd(ProgramFile(program.file), "-Q");
         WaitForNoWindow(program.windowClass, 5000);
     }
 }

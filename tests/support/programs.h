@@ -22,6 +22,15 @@ private:
     HANDLE process_ = nullptr;
 };
 
+// A file of the build as the whole-program tests run it: copied, the first time it is asked for,
+// into a scratch folder of the test process, beside copies of both programs and the companion
+// (the Monitor starts the Explorer and loads the companion from its own folder). What the
+// programs write beside themselves (the history, traces, disabled Startup-folder items) lands
+// there, never beside the build.
+std::string ProgramFile(const char *name);
+// A file the programs write in that folder (it is not copied from the build).
+std::string ProgramOutput(const char *name);
+
 // Runs a program to its end (at most 30 s); its exit code, or 0xdeadbeef.
 DWORD RunToEnd(const std::string &program, const std::string &arguments);
 // Waits for a top-level window of the class (and title, when given); nullptr when none came.
