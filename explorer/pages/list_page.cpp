@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,11 +89,18 @@ int EntryImage(ListPage &page, int entry)
         return image;
     char program[MAX_PATH];
     CleanPath(EntryWholePath(entry), program, sizeof program);
+    // Many entries may run one file: its icon is read and held once.
+    std::string file = program;
+    for (char &c : file)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    if (auto known = page.fileImages.find(file); known != page.fileImages.end())
+        return image = known->second;
     HICON icon = nullptr;
     ExtractIconExA(program, 0, nullptr, &icon, 1);
     image = ImageList_AddIcon(page.images, icon != nullptr ? icon : LoadIconA(nullptr, IDI_APPLICATION));
     if (icon != nullptr)
         DestroyIcon(icon);
+    page.fileImages.emplace(file, image);
     return image;
 }
 
@@ -530,6 +538,7 @@ void FillListPage(ListPage &page)
     for (int entry = 0; entry < count; ++entry)
         page.order[entry] = entry;
     page.icons.assign(count, -1);
+    page.fileImages.clear();
     // Rows are only counted here; each asks for its texts and image when it is drawn.
     ListView_SetItemCountEx(page.list, count, 0);
     if (const int sort = Area(traits.area).sortOption; sort != OPT_None) {

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "area.h"
@@ -59,6 +61,7 @@ struct ListPage {
     HIMAGELIST images;
     std::vector<int> order;  // the entry each row shows
     std::vector<int> icons;  // each entry's image, -1 until its row is first drawn
+    std::map<std::string, int> fileImages;  // the image of each program file read, upper-cased
     bool partial;            // the list could not hold every entry
     bool descending[kMaxColumns];
     bool clicked[kMaxColumns];

@@ -51,6 +51,8 @@ void ReadEntry(int entry, EntryTexts *texts)
 struct PageFacts {
     DisabledTitles disabled;
     std::map<std::string, std::string> companies;  // by the file's path, upper-cased
+    std::vector<std::string> firstSeen;            // by entry, once looked up
+    std::vector<char> seenKnown;
 };
 
 PageFacts &Facts()
@@ -86,9 +88,29 @@ bool Disabled(int entry)
 int Fill()
 {
     // Files and the register may have changed since the page last looked.
-    Facts().disabled.Reload();
-    Facts().companies.clear();
-    return EnumStartupEntries(1);
+    PageFacts &facts = Facts();
+    facts.disabled.Reload();
+    facts.companies.clear();
+    const int count = EnumStartupEntries(1);
+    facts.firstSeen.assign(count, std::string());
+    facts.seenKnown.assign(count, 0);
+    return count;
+}
+
+// The entry's first-seen date as the list shows it, looked up once per fill.
+std::string FirstSeen(int entry, const EntryTexts &texts)
+{
+    PageFacts &facts = Facts();
+    const bool held = entry >= 0 && static_cast<size_t>(entry) < facts.firstSeen.size();
+    if (held && facts.seenKnown[entry])
+        return facts.firstSeen[entry];
+    char date[64];
+    ListedFirstSeen(texts.path.c_str(), texts.kind, date, sizeof date);
+    if (held) {
+        facts.firstSeen[entry] = date;
+        facts.seenKnown[entry] = 1;
+    }
+    return date;
 }
 
 // What a column shows or, for sorting, the key it sorts by.
@@ -116,12 +138,11 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
             CopyBounded(out, capacity, LocationLabel(texts.kind));
         break;
     default: {
-        char date[64];
-        ListedFirstSeen(texts.path.c_str(), texts.kind, date, sizeof date);
+        const std::string date = FirstSeen(entry, texts);
         if (sortKey)
-            DateSortKey(date, out, capacity);
+            DateSortKey(date.c_str(), out, capacity);
         else
-            CopyBounded(out, capacity, date);
+            CopyBounded(out, capacity, date.c_str());
         break;
     }
     }
