@@ -44,6 +44,17 @@ const char *const kGeometryValues[] = {
 
 DWORD g_startTick = 0;
 
+// A marked snapshot is taken whenever its marker is missing, not only at the first run.
+void TakeMissingMarkedBaselines()
+{
+    for (int id = 0; id < AREA_COUNT; ++id) {
+        const AreaRow &row = Area(AreaId(id));
+        if (row.snapshot == Snapshot::Marked && row.takeBaseline != nullptr &&
+            !HasBaselineMarker(AreaId(id)))
+            row.takeBaseline();
+    }
+}
+
 void FirstRun()
 {
     char date[32];
@@ -144,6 +155,7 @@ void InitializeSettings()
     FirstRun();
     TraceBegin();
     InitDetectedRegister();
+    TakeMissingMarkedBaselines();
     KeepAutoUpdateSetting();
     ApplySettingsVersion();
     LoadOptions();

@@ -68,7 +68,9 @@ struct AreaRow {
     FirstSeenKey firstSeenKey = FirstSeenKey::Path;
     int kindLow = kNoKind;
     int kindHigh = kNoKind;
-    // Fills the entry list with the items to date when the register is made; null: none.
+    // Fills the entry list with the items to date when the register is made (by path, or for a
+    // register keyed as is by the entries' details, whenever its "P" marker is missing); null:
+    // none.
     int (*datedAtFirstRun)() = nullptr;
     int pruneTurn = -1;  // the Explorer's start prunes the area on this turn of nCount; -1 never
 
@@ -84,7 +86,8 @@ struct AreaRow {
     // Verify cycle.
     VerifyHalf half = HALF_None;
     const char *traceText = nullptr;
-    UINT alertTip = 0;  // the tray tip while its alert is open
+    UINT alertTip = 0;  // the tray tip while its alert is open, with this icon
+    int alertIcon = 0;
     SoundEvent sound = SOUND_None;
 
     // The page (its id is also the command that opens it and the help page's key).

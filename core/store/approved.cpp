@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <string>
 
 #include "bounded.h"
@@ -102,10 +103,11 @@ void EmptySnapshot(AreaId area)
 bool HasBaselineMarker(AreaId area)
 {
     char path[MAX_PATH];
-    char text[8];
+    char text[1025];  // any text the registry unit reads
+    // Whatever follows the letter: only a value that does not begin with it is no marker.
     return SnapshotKeyPath(area, path, sizeof path) != 0 &&
            ReadRegString(HKEY_CURRENT_USER, path, nullptr, text, sizeof text) > 0 &&
-           EqualsNoCase(text, kBaselineMarker);
+           toupper(static_cast<unsigned char>(text[0])) == kBaselineMarker[0];
 }
 
 void SetBaselineMarker(AreaId area)

@@ -98,7 +98,34 @@ int RecordFirstSeen(const char *item, const char *area)
     return 0;
 }
 
-void InitDetectedRegister()
+namespace {
+
+// A register keyed by class identifiers dates the entries' details, and carries a "P" marker of
+// its own: it is dated whenever that marker is missing, not only when the whole register is made.
+bool DatedByMarker(const AreaRow &row)
+{
+    return row.detectedKey != nullptr && row.firstSeenKey == FirstSeenKey::AsIs &&
+           row.datedAtFirstRun != nullptr;
+}
+
+void DateMarkedRegister(const AreaRow &row)
+{
+    char path[MAX_PATH];
+    char marker[1025];
+    if (!AreaKeyPath(row.detectedKey, path, sizeof path) ||
+        ReadRegString(HKEY_CURRENT_USER, path, nullptr, marker, sizeof marker) > 0)
+        return;
+    CreateRegKey(HKEY_CURRENT_USER, path);
+    WriteRegString(HKEY_CURRENT_USER, path, nullptr, "P");
+    for (int i = 0, count = row.datedAtFirstRun(); i < count; ++i) {
+        char detail[kDetailWidth + 1];
+        if (EntryDetail(i, detail, sizeof detail) > 0)
+            RecordFirstSeen(detail, row.detectedKey);
+    }
+    ClearEntryList();
+}
+
+void MakeRegister()
 {
     char created[32];
     if (ReadRegString(HKEY_CURRENT_USER, kDetectedKey, nullptr, created, sizeof created) > 0)
@@ -114,11 +141,21 @@ void InitDetectedRegister()
     WriteRegString(HKEY_CURRENT_USER, kDetectedKey, nullptr, created);
     for (int id = 0; id < AREA_COUNT; ++id) {
         const AreaRow &row = Area(AreaId(id));
-        if (row.datedAtFirstRun != nullptr) {
+        if (row.datedAtFirstRun != nullptr && !DatedByMarker(row)) {
             row.datedAtFirstRun();
             DateListedPaths(row.detectedKey);
         }
     }
+}
+
+} // namespace
+
+void InitDetectedRegister()
+{
+    MakeRegister();
+    for (int id = 0; id < AREA_COUNT; ++id)
+        if (DatedByMarker(Area(AreaId(id))))
+            DateMarkedRegister(Area(AreaId(id)));
 }
 
 int PruneDetectedArea(const char *area)

@@ -16,7 +16,8 @@ int RecordFirstSeen(const char *item, const char *area);
 // item not dated yet is dated today first, as listing it is seeing it. The length written.
 int ListedFirstSeen(const char *item, int kindCode, char *buffer, size_t capacity);
 
-// Creates the register at the first start and dates every item present then.
+// Creates the register at the first start and dates every item present then; an area keyed by
+// class identifiers is dated whenever its own "P" marker is missing.
 void InitDetectedRegister();
 // Removes the dates of an area's files that no longer exist; the number removed.
 int PruneDetectedArea(const char *area);

@@ -141,15 +141,21 @@ int WriteRegString(HKEY root, const char *path, const char *name, const char *te
                           static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
-int WriteRegText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
+int WriteRegData(HKEY root, const char *path, const char *name, DWORD type, const void *data,
+                 DWORD size)
 {
     ++g_writes;
     RegKey key;
     if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
         return 0;
-    return RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE *>(text),
-                          static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+    return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE *>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+int WriteRegText(HKEY root, const char *path, const char *name, const char *text, DWORD type)
+{
+    return WriteRegData(root, path, name, type, text, static_cast<DWORD>(strlen(text) + 1));
 }
 
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number)
@@ -341,4 +347,22 @@ int RegValueTable::Exists(const char *name)
     if (!known)
         return RegValueExists(root_, path_.c_str(), name);
     return row != nullptr;
+}
+
+DWORD SubkeyCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
+}
+
+DWORD ValueCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
 }

@@ -18,6 +18,9 @@ int WriteRegString(HKEY root, const char *path, const char *name, const char *te
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number);
 // A text value of the given type (REG_SZ or REG_EXPAND_SZ), creating the key when missing.
 int WriteRegText(HKEY root, const char *path, const char *name, const char *text, DWORD type);
+// A value of any type exactly as the bytes give it, creating the key when missing.
+int WriteRegData(HKEY root, const char *path, const char *name, DWORD type, const void *data,
+                 DWORD size);
 // 1 when the value exists, whatever its type.
 int RegValueExists(HKEY root, const char *path, const char *name);
 int DeleteRegValue(HKEY root, const char *path, const char *name);
@@ -74,3 +77,33 @@ private:
     bool loaded_ = false;
     unsigned writes_ = 0;
 };
+
+// Counts read once, so a key that grows during a walk can't keep it going; 0 when unreadable.
+DWORD SubkeyCount(HKEY key);
+DWORD ValueCount(HKEY key);
+
+enum class RegNames { Subkeys, Values };
+// Calls visit(name) for every subkey or value name of root\path; a name longer than 255
+// characters is passed over, and visit answering false ends the walk. False when the key can't
+// be opened.
+template <typename Visit> bool ForEachRegName(HKEY root, const char *path, RegNames names, Visit visit)
+{
+    RegKey key;
+    if (!key.Open(root, path, KEY_READ))
+        return false;
+    const bool subkeys = names == RegNames::Subkeys;
+    const DWORD count = subkeys ? SubkeyCount(key.get()) : ValueCount(key.get());
+    for (DWORD index = 0; index < count; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        LONG result = subkeys ? RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr,
+                                              nullptr, nullptr)
+                              : RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr,
+                                              nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result == ERROR_SUCCESS && !visit(static_cast<const char *>(name)))
+            break;
+    }
+    return true;
+}

@@ -71,25 +71,6 @@ private:
 };
 
 
-// Counts read once, so a key that vanishes mid-walk can't keep the loop going.
-DWORD ValueCount(HKEY key)
-{
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    return count;
-}
-
-DWORD SubkeyCount(HKEY key)
-{
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    return count;
-}
-
 // Buffers for whole values of one key: as wide as the key's widest name and data.
 struct WholeValue {
     std::vector<char> name;
