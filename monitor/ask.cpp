@@ -28,3 +28,10 @@ int Ask(const Question &question)
     state.alertOpen = 0;
     return answer;
 }
+
+void NoteAlertInTray(AreaId area)
+{
+    const AreaRow &row = Area(area);
+    if (row.alertTip != 0)
+        SetTrayIcon(TRAY_Modify, row.alertIcon, row.alertTip);
+}

@@ -19,3 +19,5 @@ struct Question {
 int Ask(const Question &question);
 // An area's Hide option as an answer: 0 ask, IDYES approve, IDNO reject.
 int StandingAnswer(AreaId area);
+// The area's tray note while its alert is open (none for an area without one).
+void NoteAlertInTray(AreaId area);

@@ -35,6 +35,8 @@ constexpr int kRepeatLimit = 2;
 // an AlertAnswer, or 0 when the dialog could not be shown.
 int ShowNewProgramAlert(const AlertContext &item);
 int ShowDelayedProgramAlert(const AlertContext &item);
+int ShowIEHelperAlert(const AlertContext &item);
+int ShowActiveXAlert(const AlertContext &item);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);
@@ -46,8 +48,9 @@ int NewProgramMessage(int kindCode, char *out, size_t capacity);
 int NewProgramName(int kindCode, const char *productName, char *out, size_t capacity);
 // The answer a command of the new-program alert gives; 0 for a command that leaves it open.
 int NewProgramAnswer(int command, int kindCode, int repeatCounter);
-// The same for the delayed-program alert.
-int DelayedProgramAnswer(int command);
+// The same for the alerts that only approve or reject (delayed program, IE helper, ActiveX): Yes
+// and the cancel command (Escape, the close box) approve, as in the new-program alert; No rejects.
+int YesNoAnswer(int command);
 
 // Where an alert is put on screen, and the values it keeps its place in (product key, HKCU).
 struct AlertPositionNames {

@@ -18,7 +18,7 @@ void Name(const AlertContext &, const char *productName, char *out, size_t capac
     CopyBounded(out, capacity, productName);
 }
 
-int Answer(int command, const AlertContext &) { return DelayedProgramAnswer(command); }
+int Answer(int command, const AlertContext &) { return YesNoAnswer(command); }
 
 constexpr ItemAlertForm kForm = {IDD_ALERT_DELAYED_PROGRAM, IDS_DELAY_COMEBACK_CAPTION,
                                  IDS_DISABLE, nullptr, Name, ShowMessage, Answer};
@@ -26,16 +26,3 @@ constexpr ItemAlertForm kForm = {IDD_ALERT_DELAYED_PROGRAM, IDS_DELAY_COMEBACK_C
 } // namespace
 
 int ShowDelayedProgramAlert(const AlertContext &item) { return ShowItemAlert(kForm, item); }
-
-int DelayedProgramAnswer(int command)
-{
-    switch (command) {
-    case IDYES:
-    case IDCANCEL:
-        return ANSWER_Approve;
-    case IDNO:
-        return ANSWER_Reject;
-    default:
-        return 0;
-    }
-}

@@ -116,7 +116,7 @@ BOOL OnInit(HWND dialog, ItemAlertState &state)
 {
     const AlertContext &item = state.item;
     const ItemAlertForm &form = state.form;
-    SetItemText(dialog, IDC_ALERT_VERSION_LABEL, IDS_VERSION_LABEL);
+    SetItemText(dialog, IDC_ALERT_VERSION_LABEL, form.versionLabel);
     SetCaptionText(dialog, form.caption);
 
     char key[kAlertText];
@@ -139,12 +139,17 @@ BOOL OnInit(HWND dialog, ItemAlertState &state)
     SetAlertItemFont(dialog, IDC_ALERT_NAME, FONT_LargeArial);
     // Whatever the answer, the history shows that the user was asked.
     if (form.openRecord != kNoAlertRecord)
-        WriteHistoryRecord(name, key, version.slot[VS_FileDescription], item.kindCode,
+        WriteHistoryRecord(form.recordsProductName ? version.slot[VS_ProductName] : name, key,
+                           version.slot[VS_FileDescription],
+                           form.recordKind != 0 ? form.recordKind : item.kindCode,
                            form.openRecord);
 
     SetFact(dialog, IDC_ALERT_VERSION, version.slot[VS_ProductVersion]);
     SetFact(dialog, IDC_ALERT_COMPANY, version.slot[VS_CompanyName]);
     SetFact(dialog, IDC_ALERT_DESCRIPTION, version.slot[VS_FileDescription]);
+    // Only some templates have the copyright line.
+    if (GetDlgItem(dialog, IDC_ALERT_COPYRIGHT) != nullptr)
+        SetFact(dialog, IDC_ALERT_COPYRIGHT, version.slot[VS_LegalCopyright]);
 
     form.message(dialog, item);
     SetItemText(dialog, IDYES, IDS_YES);
@@ -215,4 +220,17 @@ int ShowItemAlert(const ItemAlertForm &form, const AlertContext &item)
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(form.templateId),
                         Monitor().mainWindow, ItemAlertProc, reinterpret_cast<LPARAM>(&state));
     return result > 0 ? static_cast<int>(result) : 0;
+}
+
+int YesNoAnswer(int command)
+{
+    switch (command) {
+    case IDYES:
+    case IDCANCEL:
+        return ANSWER_Approve;
+    case IDNO:
+        return ANSWER_Reject;
+    default:
+        return 0;
+    }
 }

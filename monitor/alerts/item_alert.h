@@ -7,6 +7,7 @@
 
 #include "alerts.h"
 #include "fonts.h"
+#include "strings.h"
 
 constexpr int kNoAlertRecord = -1;
 
@@ -26,6 +27,11 @@ struct ItemAlertForm {
     // The history action written as the alert opens (with the name shown, the program file, its
     // description and the item's kind code); kNoAlertRecord: none.
     int openRecord = kNoAlertRecord;
+    // The record names the program by its product name rather than by the name shown.
+    bool recordsProductName = false;
+    // The kind code the record carries; 0: the item's.
+    int recordKind = 0;
+    UINT versionLabel = IDS_VERSION_LABEL;
 };
 
 // Shows the form as a modal alert owned by the Monitor's window; its answer, 0 when it could

@@ -10,8 +10,8 @@ struct CheckRow {
 
 // One row per area, in the area table's order.
 constexpr CheckRow kChecks[] = {
-    {AREA_Start, CheckStartup},  {AREA_IEHelpers, nullptr}, {AREA_Hidden, nullptr},
-    {AREA_ActiveX, nullptr},     {AREA_HostFile, nullptr},  {AREA_StartPage, nullptr},
+    {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, nullptr},
+    {AREA_ActiveX, CheckActiveX}, {AREA_HostFile, nullptr},  {AREA_StartPage, nullptr},
     {AREA_FileType, nullptr, TakeChangedOptions}, {AREA_Tasks, nullptr}, {AREA_WinInit, nullptr},
     {AREA_Services, nullptr},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},

@@ -9,5 +9,7 @@ AreaCheck CheckOf(AreaId area);
 AreaCheck EachPassOf(AreaId area);
 
 void CheckStartup();
+void CheckIEHelpers();
+void CheckActiveX();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();

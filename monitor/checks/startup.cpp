@@ -149,7 +149,7 @@ void AskComeBack(const StartupItem &item)
 int AskNewEntry(const StartupItem &item)
 {
     RecordFirstSeen(item.path.c_str(), Area(AREA_Start).detectedKey);
-    SetTrayIcon(TRAY_Modify, IDI_VERIFY_SYSTEM, Area(AREA_Start).alertTip);
+    NoteAlertInTray(AREA_Start);
     const AlertContext alert = AlertOf(item);
     return Ask({AREA_Start, &alert, ShowNewProgramAlert, true, ApplyNewEntry, &item});
 }

@@ -52,6 +52,14 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Runs Wine's own reg.exe, as another program would.
+void Reg(const std::string &arguments)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments)) << arguments;
+}
+
 class Watch : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,14 +88,10 @@ protected:
         SetOption("HideStartup", "0");
         SetOption("FileType", "10");
     }
-    // Runs Wine's own reg.exe, as another program would.
     static void RegAdd(const char *name, const std::string &command)
     {
-        std::string arguments = "add \"HKCU\\" + std::string(kUserRun) + "\" /v \"" + name +
-                                "\" /d \"" + command + "\" /f";
-        char system[MAX_PATH];
-        GetSystemDirectoryA(system, sizeof system);
-        EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments));
+        Reg("add \"HKCU\\" + std::string(kUserRun) + "\" /v \"" + name + "\" /d \"" + command +
+            "\" /f");
     }
     // The Monitor's window, once its settings are in place: on a first run the window comes
     // before the baseline is taken, and a value added in between would count as approved.
@@ -468,6 +472,148 @@ TEST_F(Watch, ExitDuringARunOfAlertsEndsTheMonitorAtOnce)
     EXPECT_EQ(0u, RunToEnd(monitor_, "-Q"));
     EXPECT_TRUE(running.WaitForEnd(2000)) << "still running 2 s after the exit request";
     EXPECT_LT(GetTickCount() - asked, 4000u);
+}
+
+// ---------------------------------------------------------------- browser add-ons
+
+constexpr char kBhoKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+constexpr char kStatsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats";
+constexpr char kCompatibilityKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+constexpr char kHelperClass[] = "{5E2E0001-0000-4000-8000-000000000001}";
+constexpr char kControlClass[] = "{5E2E0001-0000-4000-8000-000000000002}";
+
+// A class of the tests' own library, a browser helper object and a control the browser has
+// used, as an installer would register them; all taken out again when it goes.
+class AddOns {
+public:
+    AddOns() : programs_("programs"), library_(programs_.File("e2ehelper.dll"))
+    {
+        EXPECT_TRUE(CopyFileA(BuildFile("vfx_plain.dll").c_str(), library_.c_str(), FALSE));
+        for (const char *classId : {kHelperClass, kControlClass})
+            Reg("add \"HKCR\\CLSID\\" + std::string(classId) +
+                      "\\InprocServer32\" /ve /d \"" + library_ + "\" /f");
+    }
+    ~AddOns()
+    {
+        for (const char *classId : {kHelperClass, kControlClass})
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + classId).c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, HelperKey().c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, HelperKey().c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kStatsKey) + "\\" + kControlClass).c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kStatsKey) + "\\" + kControlClass).c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, CompatibilityKey().c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\IEHelpers",
+                           "e2ehelper.dll");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\ActiveX",
+                           kControlClass);
+    }
+    AddOns(const AddOns &) = delete;
+    AddOns &operator=(const AddOns &) = delete;
+
+    void AddHelper() { Reg("add \"HKLM\\" + HelperKey() + "\" /f"); }
+    void AddControl()
+    {
+        Reg("add \"HKCU\\" + std::string(kStatsKey) + "\\" + kControlClass +
+                  "\\iexplore\" /v Type /t REG_DWORD /d 1 /f");
+    }
+    static std::string HelperKey() { return std::string(kBhoKey) + "\\" + kHelperClass; }
+    static std::string CompatibilityKey()
+    {
+        return std::string(kCompatibilityKey) + "\\" + kControlClass;
+    }
+
+private:
+    ScratchFolder programs_;
+    std::string library_;
+};
+
+bool KeyThere(HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The alert of the kind whose message holds the text, answered with the button.
+bool Answer(const char *messagePart, int button)
+{
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 15000);
+    if (alert == nullptr)
+        return false;
+    const std::string message = ItemText(alert, 1036);
+    EXPECT_NE(std::string::npos, message.find(messagePart)) << message;
+    // Named by its file (it has no version information), in the case the listing gives it.
+    EXPECT_EQ("E2EHELPER.DLL", Upper(ItemText(alert, 100)));
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, button)));
+    for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+        Sleep(100);
+    return true;
+}
+
+TEST_F(Watch, NewBrowserHelperIsAskedAboutRemovedOnNoAndAskedAgainWhenBack)
+{
+    AddOns addOns;
+    SetOption("IEHelpers", "1");
+    SetOption("HideIEHelper", "0");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+
+    addOns.AddHelper();
+    VerifyTurn(monitor);
+    ASSERT_TRUE(Answer("Internet Explorer Add-On", IDNO));
+    bool gone = false;
+    for (int wait = 0; wait < 50 && !(gone = !KeyThere(HKEY_LOCAL_MACHINE, AddOns::HelperKey()));
+         ++wait)
+        Sleep(100);
+    EXPECT_TRUE(gone);
+    const std::string history = ReadWholeFile(ProgramOutput("history.txt"));
+    EXPECT_NE(std::string::npos, history.find("IEHELPER_Alert\tTYPE_BHO\t")) << history;
+    EXPECT_NE(std::string::npos, history.find("IEHELPER_Remove\tTYPE_BHO\te2ehelper.dll\t"))
+        << history;
+
+    // Not approved: back again, it is asked about again (the halves take turns: two turns make
+    // a first half), and Yes keeps it.
+    addOns.AddHelper();
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    ASSERT_TRUE(Answer("Internet Explorer Add-On", IDYES));
+    EXPECT_EQ("900", ReadValue("Software\\Orvanto\\Sentrovia\\IEHelpers", "e2ehelper.dll"));
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+    SetOption("IEHelpers", "2");
+}
+
+TEST_F(Watch, NewActiveXControlAnsweredNoGetsItsKillBitAndIsNotAskedAgain)
+{
+    AddOns addOns;
+    SetOption("ActiveX", "1");
+    SetOption("HideActiveX", "0");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+
+    addOns.AddControl();
+    VerifyTurn(monitor);
+    ASSERT_TRUE(Answer("ActiveX", IDNO));
+    DWORD flags = 0, size = sizeof flags;
+    for (int wait = 0; wait < 50; ++wait, Sleep(100))
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, AddOns::CompatibilityKey().c_str(),
+                         "Compatibility Flags", RRF_RT_REG_DWORD, nullptr, &flags,
+                         &size) == ERROR_SUCCESS)
+            break;
+    EXPECT_EQ(0x400u, flags);
+    // It was written to the approved controls before it was asked about.
+    EXPECT_EQ("1200", ReadValue("Software\\Orvanto\\Sentrovia\\ActiveX", kControlClass));
+    VerifyTurn(monitor);
+    VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+    SetOption("ActiveX", "4");
 }
 
 } // namespace

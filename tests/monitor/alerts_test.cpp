@@ -13,6 +13,7 @@
 #include "help.h"
 #include "keys.h"
 #include "monitor.h"
+#include "options.h"
 #include "platform.h"
 #include "registry.h"
 #include "regsandbox.h"
@@ -128,13 +129,13 @@ TEST_F(AlertLogic, AnswersOfTheNewProgramAlert)
     }
 }
 
-TEST_F(AlertLogic, AnswersOfTheDelayedProgramAlert)
+TEST_F(AlertLogic, AnswersOfTheYesNoAlerts)
 {
-    EXPECT_EQ(6, DelayedProgramAnswer(IDYES));
-    EXPECT_EQ(6, DelayedProgramAnswer(IDCANCEL));
-    EXPECT_EQ(7, DelayedProgramAnswer(IDNO));
-    EXPECT_EQ(0, DelayedProgramAnswer(IDC_ALERT_INFO));
-    EXPECT_EQ(0, DelayedProgramAnswer(IDOK));
+    EXPECT_EQ(6, YesNoAnswer(IDYES));
+    EXPECT_EQ(6, YesNoAnswer(IDCANCEL));
+    EXPECT_EQ(7, YesNoAnswer(IDNO));
+    EXPECT_EQ(0, YesNoAnswer(IDC_ALERT_INFO));
+    EXPECT_EQ(0, YesNoAnswer(IDOK));
 }
 
 TEST_F(AlertLogic, HookEntriesAreNamedByTheirHook)
@@ -384,7 +385,7 @@ TEST_F(HelpPages, SiteIsOpenedWhenThereIsNoCopy)
 struct Seen {
     bool found = false;
     HWND owner = nullptr;
-    std::string caption, name, path, message, label, version, company, description;
+    std::string caption, name, path, message, label, version, company, description, copyright;
     std::string yes, no, info;
     bool topmost = false;
     bool checkVisible = true;
@@ -423,6 +424,7 @@ Seen Look(HWND dialog)
     seen.version = ItemText(dialog, IDC_ALERT_VERSION);
     seen.company = ItemText(dialog, IDC_ALERT_COMPANY);
     seen.description = ItemText(dialog, IDC_ALERT_DESCRIPTION);
+    seen.copyright = ItemText(dialog, IDC_ALERT_COPYRIGHT);
     seen.yes = ItemText(dialog, IDYES);
     seen.no = ItemText(dialog, IDNO);
     seen.info = ItemText(dialog, IDC_ALERT_INFO);
@@ -821,6 +823,51 @@ TEST_F(AlertDialogs, DelayedProgramThatCameBackIsMovedBackOrKeptDelayed)
     // The delayed alert does not count towards the new-program alert's repeats.
     EXPECT_EQ(0, TheAlertRepeat().counter);
     EXPECT_STREQ("", TheAlertRepeat().lastPath);
+}
+
+TEST_F(AlertDialogs, AddOnAlertsNameTheItemAndRecordTheAskingAsAHelper)
+{
+    const struct {
+        int (*show)(const AlertContext &);
+        UINT message;
+        int kind;
+    } alerts[] = {{ShowIEHelperAlert, IDS_NEW_IE_HELPER, 901},
+                  {ShowActiveXAlert, IDS_NEW_ACTIVEX, 1200}};
+    const struct {
+        int button, answer;
+    } answers[] = {{IDYES, 6}, {IDNO, 7}, {IDCANCEL, 6}};
+    const std::string history = programs_.File("history.txt");
+    LoadOptions();  // the history is kept by default
+    for (const auto &alert : alerts) {
+        for (const auto &c : answers) {
+            SCOPED_TRACE(std::to_string(alert.kind) + " " + std::to_string(c.button));
+            DeleteFileA(history.c_str());
+            Alert(monitor_, alert.kind, "Acme Toolbar");
+            Drive drive;
+            drive.steps = {Press(c.button)};
+            EXPECT_EQ(c.answer, RunAlert(alert.show, drive));
+            const Seen &seen = drive.seen;
+            ASSERT_TRUE(seen.found);
+            EXPECT_EQ("Sentrovia New Program Alert", seen.caption);
+            EXPECT_EQ(Text(alert.message), seen.message);
+            // The item's own name, not the product name of its file.
+            EXPECT_EQ("Acme Toolbar", seen.name);
+            EXPECT_TRUE(seen.largeName);
+            EXPECT_EQ(monitor_, seen.path);
+            EXPECT_EQ("Version:", seen.label);
+            EXPECT_EQ("Orvanto", seen.company);
+            EXPECT_NE(std::string::npos, seen.copyright.find("Orvanto")) << seen.copyright;
+            EXPECT_EQ("&Yes", seen.yes);
+            EXPECT_EQ("&No", seen.no);
+            EXPECT_FALSE(seen.fileIcon);
+            EXPECT_TRUE(seen.topmost);
+            ExpectItemUntouched(monitor_, alert.kind);
+            // The asking is recorded under the helpers' kind, by the file's product name.
+            const std::string text = ReadWholeFile(history);
+            EXPECT_NE(std::string::npos, text.find("\tIEHELPER_Alert\tTYPE_BHO\tSentrovia\t"))
+                << text;
+        }
+    }
 }
 
 } // namespace
