@@ -167,6 +167,8 @@
 #define IDS_MOVE_TO_DELAYED       2014
 #define IDS_DELETE_ON_REBOOT_ITEM 2015
 #define IDS_SENTROVIA_LOG         2016
+#define IDS_COLUMN_NAME           2017
+#define IDS_COLUMN_PROGRAM        2018
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

@@ -37,12 +37,9 @@ void Cell(int entry, int column, char *out, size_t capacity)
     case 1:
         EntryTitle(entry, out, capacity);
         break;
-    case 2: {
-        static VersionRecord version;
-        ReadVersionInfo(path, &version);
-        CopyBounded(out, capacity, version.slot[VS_CompanyName]);
+    case 2:
+        ProgramCompany(path, out, capacity);
         break;
-    }
     default:
         ListedFirstSeen(path, kRunningProgramKind, out, capacity);
         break;

@@ -26,6 +26,7 @@
 #include "page_host.h"
 #include "text.h"
 #include "texts.h"
+#include "version.h"
 
 namespace {
 
@@ -733,4 +734,21 @@ void DateSortKey(const char *text, char *out, size_t capacity)
     }
     FormatBounded(out, capacity, "%04u%02u%02u%02u%02u", year % 10000, month % 100, day % 100,
                   hour % 100, minute % 100);
+}
+
+void DateCell(const char *date, bool sortKey, char *out, size_t capacity)
+{
+    if (sortKey)
+        DateSortKey(date, out, capacity);
+    else
+        CopyBounded(out, capacity, date);
+}
+
+void ProgramCompany(const char *path, char *out, size_t capacity)
+{
+    char program[MAX_PATH];
+    CleanPath(path, program, sizeof program);
+    static VersionRecord version;
+    ReadVersionInfo(program, &version);
+    CopyBounded(out, capacity, version.slot[VS_CompanyName]);
 }

@@ -76,6 +76,8 @@ int PatrolOptionOf(const ListPageTraits &traits);
 // without a page.
 const ListPageTraits *PageTraitsOf(AreaId area);
 extern const ListPageTraits kStartupPageTraits;
+extern const ListPageTraits kIEHelpersPageTraits;
+extern const ListPageTraits kActiveXPageTraits;
 extern const ListPageTraits kActiveTasksPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -107,3 +109,8 @@ bool ProgramCommand(int id, int entry);
 // The sort key of a date text ("M/D/YYYY[ H:MM[ AM|PM]]"): YYYYMMDDHHMM, the hour in 24-hour
 // form; a blank for a text that holds no date.
 void DateSortKey(const char *text, char *out, size_t capacity);
+// A first-detected cell: the date as shown, or its sort key.
+void DateCell(const char *date, bool sortKey, char *out, size_t capacity);
+// The CompanyName of the program file a path or command names (its arguments name no file);
+// empty when the file tells none.
+void ProgramCompany(const char *path, char *out, size_t capacity);

@@ -12,8 +12,6 @@ constexpr ListPageTraits Bare(AreaId area, UINT intro, UINT hint)
 }
 
 constexpr ListPageTraits kDelayedPage = Bare(AREA_Delayed, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT);
-constexpr ListPageTraits kActiveXPage = Bare(AREA_ActiveX, IDS_ACTIVEX_PAGE_INTRO, 0);
-constexpr ListPageTraits kIEHelpersPage = Bare(AREA_IEHelpers, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT);
 constexpr ListPageTraits kTasksPage =
     Bare(AREA_Tasks, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT);
 constexpr ListPageTraits kServicesPage =
@@ -39,8 +37,8 @@ struct PageRow {
 
 // One row per area, in the area table's order.
 constexpr PageRow kPages[] = {
-    {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPage},
-    {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPage},
+    {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPageTraits},
+    {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPageTraits},
     {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
     {AREA_FileType, &kFileTypesPage},  {AREA_Tasks, &kTasksPage},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPage},

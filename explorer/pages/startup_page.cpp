@@ -72,9 +72,8 @@ void Company(const char *command, char *out, size_t capacity)
     auto &companies = Facts().companies;
     auto known = companies.find(key);
     if (known == companies.end()) {
-        static VersionRecord version;
-        ReadVersionInfo(program, &version);
-        const char *company = version.slot[VS_CompanyName];
+        char company[1024];
+        ProgramCompany(program, company, sizeof company);
         known = companies.emplace(key, company[0] != '\0' ? company : " ").first;
     }
     CopyBounded(out, capacity, known->second.c_str());
@@ -138,11 +137,7 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
             CopyBounded(out, capacity, LocationLabel(texts.kind));
         break;
     default: {
-        const std::string date = FirstSeen(entry, texts);
-        if (sortKey)
-            DateSortKey(date.c_str(), out, capacity);
-        else
-            CopyBounded(out, capacity, date.c_str());
+        DateCell(FirstSeen(entry, texts).c_str(), sortKey, out, capacity);
         break;
     }
     }

@@ -9,6 +9,7 @@
 
 #include "buildfiles.h"
 #include "dialog_driver.h"
+#include "page_driver.h"
 #include "entries.h"
 #include "explorer_art.h"
 #include "explorer_dialogs.h"
@@ -70,38 +71,7 @@ TEST(StartupPageSorting, DateKeysAreYearMonthDayAndTheTwentyFourHourTime)
 
 // ---------------------------------------------------------------- the page itself
 
-std::vector<std::string> Column(HWND list, int column)
-{
-    std::vector<std::string> texts;
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row) {
-        char text[512] = "";
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-HWND PageList() { return GetDlgItem(Explorer().activePage, IDC_PAGE_LIST); }
-
-bool Select(const char *title)
-{
-    HWND list = PageList();
-    const auto titles = Column(list, 0);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    for (size_t row = 0; row < titles.size(); ++row)
-        if (titles[row] == title) {
-            ListView_SetItemState(list, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
-            return true;
-        }
-    return false;
-}
-
-void Press(int id) { SendMessageA(Explorer().activePage, WM_COMMAND, id, 0); }
+using namespace page_driver;
 
 void ClickColumn(int column)
 {
@@ -114,13 +84,6 @@ void ClickColumn(int column)
     SendMessageA(Explorer().activePage, WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
 }
 
-std::string g_asked;
-int AnswerYes(const char *text, const char *, UINT)
-{
-    g_asked = text;
-    return IDYES;
-}
-
 std::string GetOptionText(const char *name)
 {
     char text[32] = "";
@@ -131,53 +94,18 @@ std::string GetOptionText(const char *name)
     return text;
 }
 
-class StartupPage : public ::testing::Test {
+class StartupPage : public PageTest {
 protected:
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
-                                                           ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
         for (const char *name : {"Beta", "Alpha", "Gamma"}) {
             const std::string command = std::string("C:\\nowhere\\") + name + ".exe";
             RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, name, REG_SZ, command.c_str(),
                             static_cast<DWORD>(command.size() + 1));
         }
-        LoadOptions();
-        // What the page's actions write beside the program (the history) goes to scratch.
-        platform_.programFolder = programFolder_.path().c_str();
-        SetPlatformOverride(&platform_);
-        previous_ = SetMessageResponder(AnswerYes);
-        ASSERT_NE(nullptr, CreateMainWindow(GetModuleHandleA(nullptr), "SentroviaExTest",
-                                            "Loading..."));
+        PageTest::SetUp();
     }
-    void TearDown() override
-    {
-        SetMessageResponder(previous_);
-        if (Explorer().mainWindow != nullptr)
-            DestroyWindow(Explorer().mainWindow);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            if (message.message != WM_QUIT)
-                DispatchMessageA(&message);
-        SetPlatformOverride(nullptr);
-    }
-    void Run(std::vector<dialog_driver::Step> steps)
-    {
-        steps.insert(steps.begin(), [](HWND) { return Explorer().activePage != nullptr; });
-        steps.push_back([](HWND) {
-            PostMessageA(Explorer().activePage, WM_COMMAND, IDC_PAGE_CLOSE, 0);
-            return true;
-        });
-        dialog_driver::Run(steps, [] {
-            OpenSheet(IDM_PAGE_STARTUP);
-            return 0;
-        });
-    }
-    RegistrySandbox sandbox_;
-    ScratchFolder programFolder_;
-    PlatformOverride platform_;
-    MessageResponder previous_ = nullptr;
+    void Run(std::vector<dialog_driver::Step> steps) { PageTest::Run(IDM_PAGE_STARTUP, steps); }
 };
 
 TEST_F(StartupPage, DisabledEntriesStayLastInBothDirections)

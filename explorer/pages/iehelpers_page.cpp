@@ -1,0 +1,129 @@
+// The IE Helpers page: browser helper objects, toolbars and extensions, and removing them.
+#include <string>
+#include <vector>
+
+#include "bounded.h"
+#include "detected.h"
+#include "entries.h"
+#include "files.h"
+#include "ids.h"
+#include "iehelpers.h"
+#include "list_page.h"
+#include "page_host.h"
+#include "strings.h"
+#include "text.h"
+#include "texts.h"
+#include "version.h"
+
+namespace {
+
+constexpr ListColumn kColumns[] = {
+    {IDS_COLUMN_NAME, 200},    {IDS_COLUMN_PROGRAM, 160},        {IDS_COLUMN_COMPANY, 180},
+    {IDS_LOCATION, 100},       {IDS_COLUMN_FIRST_DETECTED, 200},
+};
+
+// What the Location column calls each kind.
+const char *KindText(int kind)
+{
+    switch (kind) {
+    case kBhoKind:
+        return "BHO";
+    case kToolbarKind:
+        return "TOOLBAR";
+    case kExtensionKind:
+        return "EXTENSION";
+    default:
+        return "";
+    }
+}
+
+int Fill() { return EnumIEHelpers(); }
+
+void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
+{
+    const char *path = EntryWholePath(entry);
+    switch (column) {
+    case 0:
+        EntryTitle(entry, out, capacity);
+        break;
+    case 1:
+        CopyBounded(out, capacity, FileNameOf(path));
+        break;
+    case 2:
+        ProgramCompany(path, out, capacity);
+        break;
+    case 3:
+        if (sortKey)
+            FormatBounded(out, capacity, "%d", EntryKind(entry));
+        else
+            CopyBounded(out, capacity, KindText(EntryKind(entry)));
+        break;
+    default: {
+        char date[64];
+        ListedFirstSeen(path, kBhoKind, date, sizeof date);
+        DateCell(date, sortKey, out, capacity);
+        break;
+    }
+    }
+}
+
+void Cell(int entry, int column, char *out, size_t capacity)
+{
+    ColumnText(entry, column, false, out, capacity);
+}
+
+void SortKey(int entry, int column, char *out, size_t capacity)
+{
+    ColumnText(entry, column, true, out, capacity);
+}
+
+void Create(ListPage &page) { SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE); }
+
+struct Helper {
+    std::string path;
+    std::string detail;
+    int kind;
+};
+
+void RemoveSelected(ListPage &page)
+{
+    static int entries[kMaxEntries];
+    const int count = SelectedEntries(page, entries, kMaxEntries);
+    if (count == 0) {
+        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    std::vector<Helper> chosen;
+    for (int i = 0; i < count; ++i) {
+        char detail[kDetailWidth + 1];
+        EntryDetail(entries[i], detail, sizeof detail);
+        chosen.push_back({EntryWholePath(entries[i]), detail, EntryKind(entries[i])});
+    }
+    if (ShowPageMessage(IDS_CONFIRM_REMOVE_IE_HELPER, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        for (const Helper &helper : chosen)
+            RemoveListedHelper(helper.kind, helper.detail.c_str(), helper.path.c_str());
+    FillListPage(page);
+}
+
+bool Command(ListPage &page, int id)
+{
+    if (id != IDC_PAGE_REMOVE)
+        return false;
+    RemoveSelected(page);
+    return true;
+}
+
+void Menu(ListPage &, HMENU menu, int entry)
+{
+    AppendProgramGroup(menu, entry);
+    AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
+    AppendMenuText(menu, IDM_PAGE_DELETE_ON_REBOOT, IDS_DELETE_ON_REBOOT_ITEM);
+}
+
+}  // namespace
+
+const ListPageTraits kIEHelpersPageTraits = {
+    AREA_IEHelpers, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT, kColumns,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, nullptr, Create,
+    Command, nullptr, Menu,
+};
