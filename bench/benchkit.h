@@ -126,4 +126,31 @@ template <typename Work> double MedianMs(Work work)
     return times[times.size() / 2];
 }
 
+// Starts a program (its thread handle already closed); an empty record when it did not start.
+inline PROCESS_INFORMATION Start(const std::string &program, const std::string &arguments)
+{
+    std::string line = "\"" + program + "\" " + arguments;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return {};
+    CloseHandle(process.hThread);
+    process.hThread = nullptr;
+    return process;
+}
+
+// Runs a program to its end (at most 30 s).
+inline void RunToEnd(const std::string &program, const std::string &arguments)
+{
+    PROCESS_INFORMATION process = Start(program, arguments);
+    if (process.hProcess == nullptr)
+        return;
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+}
+
 } // namespace bench

@@ -118,36 +118,14 @@ int ListedRows(DWORD process)
     return list != nullptr ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
 }
 
-void RunToEnd(const std::string &program, const std::string &arguments)
-{
-    std::string line = "\"" + program + "\" " + arguments;
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return;
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 // Milliseconds from the Explorer's start until its page lists at least rows rows; -1 when it
 // never did.
 double OpenMs(const std::string &explorer, int rows)
 {
-    std::string line = "\"" + explorer + "\"";
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(explorer.c_str(), text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
+    PROCESS_INFORMATION process = Start(explorer, "");
+    if (process.hProcess == nullptr)
         return -1;
     double took = -1;
     for (DWORD began = GetTickCount(); GetTickCount() - began < kPatience; Sleep(5))
@@ -159,7 +137,6 @@ double OpenMs(const std::string &explorer, int rows)
     RunToEnd(explorer, "-Q");
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return took;
 }

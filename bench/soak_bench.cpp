@@ -18,6 +18,9 @@
 #include "benchkit.h"
 #include "keys.h"
 
+using bench::RunToEnd;
+using bench::Start;
+
 namespace {
 
 constexpr char kMonitorClass[] = "Sentrovia";
@@ -426,31 +429,6 @@ HWND WaitForWindow(const char *className, DWORD milliseconds)
         Sleep(50);
     } while (GetTickCount() - start < milliseconds);
     return nullptr;
-}
-
-PROCESS_INFORMATION Start(const std::string &program, const std::string &arguments)
-{
-    std::string line = "\"" + program + "\" " + arguments;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return {};
-    CloseHandle(process.hThread);
-    process.hThread = nullptr;
-    return process;
-}
-
-void RunToEnd(const std::string &program, const std::string &arguments)
-{
-    PROCESS_INFORMATION process = Start(program, arguments);
-    if (process.hProcess == nullptr)
-        return;
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hProcess);
 }
 
 // ---- The run --------------------------------------------------------------------------------

@@ -35,17 +35,9 @@ int Fill() { return Option(OPT_ActiveXListAll) != 0 ? EnumActiveXAll() : EnumAct
 
 void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
 {
-    const char *path = EntryWholePath(entry);
+    if (ProgramCell(entry, column, out, capacity))
+        return;
     switch (column) {
-    case 0:
-        EntryTitle(entry, out, capacity);
-        break;
-    case 1:
-        CopyBounded(out, capacity, FileNameOf(path));
-        break;
-    case 2:
-        ProgramCompany(path, out, capacity);
-        break;
     case 3:
         LoadText(IsKillBitClear(ClassIdOf(entry).c_str()) ? IDS_ACTIVEX_ENABLED
                                                           : IDS_START_DISABLED,
@@ -61,16 +53,6 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
         CopyBounded(out, capacity, ClassIdOf(entry).c_str());
         break;
     }
-}
-
-void Cell(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, false, out, capacity);
-}
-
-void SortKey(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, true, out, capacity);
 }
 
 void Create(ListPage &page)
@@ -146,6 +128,7 @@ bool Command(ListPage &page, int id)
 
 const ListPageTraits kActiveXPageTraits = {
     AREA_ActiveX, IDS_ACTIVEX_PAGE_INTRO, 0, kColumns,
-    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, nullptr, Create,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, CellOf<ColumnText>,
+    SortKeyOf<ColumnText>, nullptr, Create,
     Command, Selected, nullptr,
 };

@@ -42,16 +42,9 @@ int Fill() { return EnumIEHelpers(); }
 void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
 {
     const char *path = EntryWholePath(entry);
+    if (ProgramCell(entry, column, out, capacity))
+        return;
     switch (column) {
-    case 0:
-        EntryTitle(entry, out, capacity);
-        break;
-    case 1:
-        CopyBounded(out, capacity, FileNameOf(path));
-        break;
-    case 2:
-        ProgramCompany(path, out, capacity);
-        break;
     case 3:
         if (sortKey)
             FormatBounded(out, capacity, "%d", EntryKind(entry));
@@ -65,16 +58,6 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
         break;
     }
     }
-}
-
-void Cell(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, false, out, capacity);
-}
-
-void SortKey(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, true, out, capacity);
 }
 
 void Create(ListPage &page) { SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE); }
@@ -124,6 +107,7 @@ void Menu(ListPage &, HMENU menu, int entry)
 
 const ListPageTraits kIEHelpersPageTraits = {
     AREA_IEHelpers, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT, kColumns,
-    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, nullptr, Create,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, CellOf<ColumnText>,
+    SortKeyOf<ColumnText>, nullptr, Create,
     Command, nullptr, Menu,
 };

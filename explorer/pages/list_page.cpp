@@ -752,3 +752,20 @@ void ProgramCompany(const char *path, char *out, size_t capacity)
     ReadVersionInfo(program, &version);
     CopyBounded(out, capacity, version.slot[VS_CompanyName]);
 }
+
+bool ProgramCell(int entry, int column, char *out, size_t capacity)
+{
+    switch (column) {
+    case 0:
+        EntryTitle(entry, out, capacity);
+        return true;
+    case 1:
+        CopyBounded(out, capacity, FileNameOf(EntryWholePath(entry)));
+        return true;
+    case 2:
+        ProgramCompany(EntryWholePath(entry), out, capacity);
+        return true;
+    default:
+        return false;
+    }
+}

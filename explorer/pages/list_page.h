@@ -109,6 +109,21 @@ bool ProgramCommand(int id, int entry);
 // The sort key of a date text ("M/D/YYYY[ H:MM[ AM|PM]]"): YYYYMMDDHHMM, the hour in 24-hour
 // form; a blank for a text that holds no date.
 void DateSortKey(const char *text, char *out, size_t capacity);
+// Pages that write a column's text and its sort key in one function give the frame both halves
+// with these: cell = CellOf<ColumnText>, sortKey = SortKeyOf<ColumnText>.
+using ColumnTextFn = void (*)(int entry, int column, bool sortKey, char *out, size_t capacity);
+template <ColumnTextFn Text> void CellOf(int entry, int column, char *out, size_t capacity)
+{
+    Text(entry, column, false, out, capacity);
+}
+template <ColumnTextFn Text> void SortKeyOf(int entry, int column, char *out, size_t capacity)
+{
+    Text(entry, column, true, out, capacity);
+}
+// The columns every program list begins with: 0 the title, 1 the program's file name, 2 its
+// company. False for any other column.
+bool ProgramCell(int entry, int column, char *out, size_t capacity);
+
 // A first-detected cell: the date as shown, or its sort key.
 void DateCell(const char *date, bool sortKey, char *out, size_t capacity);
 // The CompanyName of the program file a path or command names (its arguments name no file);

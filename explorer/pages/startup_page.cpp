@@ -143,16 +143,6 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
     }
 }
 
-void Cell(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, false, out, capacity);
-}
-
-void SortKey(int entry, int column, char *out, size_t capacity)
-{
-    ColumnText(entry, column, true, out, capacity);
-}
-
 void Create(ListPage &page)
 {
     SetItemText(page.window, IDC_PAGE_ADD, IDS_ADD);
@@ -310,6 +300,7 @@ void Menu(ListPage &, HMENU menu, int entry)
 
 const ListPageTraits kStartupPageTraits = {
     AREA_Start, IDS_STARTUP_PAGE_INTRO, IDS_STARTUP_PAGE_HINT, kColumns,
-    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, Cell, SortKey, Disabled, Create,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, CellOf<ColumnText>,
+    SortKeyOf<ColumnText>, Disabled, Create,
     Command, Selected, Menu,
 };

@@ -20,7 +20,8 @@ constexpr char kBhoKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 constexpr char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr char kStatsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats";
-constexpr char kCompatibilityKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+constexpr char kCompatibilityKey[] =
+    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
 constexpr char kHelperClass[] = "{11111111-2222-3333-4444-555555555555}";
 constexpr char kUsedControl[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
 constexpr char kOtherControl[] = "{AAAAAAAA-0000-0000-0000-000000000002}";
@@ -92,11 +93,15 @@ TEST_F(AddOnPages, ControlsShowTheirKillBitAndTheButtonsSwitchIt)
     RegisterClass(kUsedControl, "Acme Control", server_);
     RegisterClass(kOtherControl, "Other Control", server_);
     const DWORD used = 1, other = 2;
-    WriteRawValue(HKEY_CURRENT_USER, (std::string(kStatsKey) + "\\" + kUsedControl + "\\iexplore").c_str(),
-                  "Type", REG_DWORD, &used, sizeof used);
-    WriteRawValue(HKEY_CURRENT_USER, (std::string(kStatsKey) + "\\" + kOtherControl + "\\iexplore").c_str(),
-                  "Type", REG_DWORD, &other, sizeof other);
-    CreateRegKey(HKEY_LOCAL_MACHINE, (std::string(kCompatibilityKey) + "\\" + kOtherControl).c_str());
+    auto usage = [](const char *classId) {
+        return std::string(kStatsKey) + "\\" + classId + "\\iexplore";
+    };
+    WriteRawValue(HKEY_CURRENT_USER, usage(kUsedControl).c_str(), "Type", REG_DWORD, &used,
+                  sizeof used);
+    WriteRawValue(HKEY_CURRENT_USER, usage(kOtherControl).c_str(), "Type", REG_DWORD, &other,
+                  sizeof other);
+    CreateRegKey(HKEY_LOCAL_MACHINE,
+                 (std::string(kCompatibilityKey) + "\\" + kOtherControl).c_str());
 
     std::vector<std::string> titles, types, classIds, disabledTypes, allTitles;
     bool disableShown = false, enableShownAfter = false;
