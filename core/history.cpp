@@ -13,6 +13,7 @@
 #include "entries.h"
 #include "owned.h"
 #include "keys.h"
+#include "messages.h"
 #include "options.h"
 #include "platform.h"
 #include "registry.h"
@@ -321,4 +322,21 @@ int RestoreHistoryEvent(int index)
                                loaded.path.c_str(), loaded.detail.c_str(), loaded.kept.c_str()};
     const AreaRow &area = AreaOfKind(record.kind);
     return area.restore != nullptr ? area.restore(record) : 0;
+}
+
+void TellNotRecorded(UINT textId, const char *title, DWORD error)
+{
+    char reason[256] = "";
+    if (error != 0)
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       0, reason, sizeof reason, nullptr);
+    char form[512];
+    LoadText(textId, form);
+    char file[MAX_PATH + 16];
+    HistoryFilePath(file, sizeof file);
+    char text[1024];
+    FormatBounded(text, sizeof text, form, title != nullptr ? title : "", file, reason);
+    char caption[64];
+    ProgramCaption(caption, sizeof caption);
+    ShowMessage(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
 }

@@ -7,6 +7,7 @@
 #include "iehelpers.h"
 #include "ids.h"
 #include "platform.h"
+#include "services.h"
 #include "strings.h"
 
 namespace {
@@ -120,7 +121,7 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .menuGroup = 2, .menuOrder = 4, .menuCommand = IDM_RESTART_COMMANDS,
      .menuText = IDS_MENU_RESTART_COMMANDS},
     {.id = AREA_Services, .present = IsNtFamily,
-     .snapshotKey = "Services", .snapshot = Snapshot::Marked,
+     .snapshotKey = "Services", .snapshot = Snapshot::Marked, .takeBaseline = TakeServicesSnapshot,
      .detectedKey = "Services", .kindLow = 700, .kindHigh = 701, .pruneTurn = 2,
      .period = OPT_Services, .realtime = OPT_RealtimeServices, .standingAnswer = OPT_HideServices,
      .sortOption = OPT_SortService, .patrolTitle = IDS_PATROL_SERVICES,

@@ -681,22 +681,6 @@ bool IsRegistered(const Registration &registration)
     return key.Open(HKEY_LOCAL_MACHINE, registration.key.c_str(), KEY_READ);
 }
 
-void TellNotRemoved(const char *title, DWORD error)
-{
-    char reason[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   reason, sizeof reason, nullptr);
-    char form[512];
-    LoadText(IDS_NOT_REMOVED_NO_RECORD, form);
-    char file[MAX_PATH + 16];
-    HistoryFilePath(file, sizeof file);
-    char text[1024];
-    FormatBounded(text, sizeof text, form, title, file, reason);
-    char caption[64];
-    ProgramCaption(caption, sizeof caption);
-    ShowMessage(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
-}
-
 enum class Removal { Done, NotThere, Refused };
 
 // The registration is kept in the vault and recorded first; a removal that could not be undone
@@ -716,7 +700,8 @@ Removal RemoveRegistration(const Registration &registration)
                 : SaveValue(registration.key.c_str(), registration.value.c_str(), vault);
         if (!saved || !WriteVaultFile(registration.key, vault.text, token)) {
             const DWORD error = GetLastError();
-            TellNotRemoved(registration.title.c_str(), error != 0 ? error : ERROR_WRITE_FAULT);
+            TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, registration.title.c_str(),
+                            error != 0 ? error : ERROR_WRITE_FAULT);
             return Removal::Refused;
         }
     }
@@ -728,7 +713,7 @@ Removal RemoveRegistration(const Registration &registration)
     if (recorded == kHistoryFailed) {
         const DWORD error = GetLastError();
         DropVaultFile(token);
-        TellNotRemoved(registration.title.c_str(), error);
+        TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, registration.title.c_str(), error);
         return Removal::Refused;
     }
     if (recorded == kHistoryOff)

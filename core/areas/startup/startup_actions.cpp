@@ -261,39 +261,23 @@ public:
         HistoryRecordDate(date, sizeof date);
         if (!HistoryRecordKeepsAll(date, action_, entry_.code, entry_.title, recorded,
                                    entry_.file, kept)) {
-            TellNotRemoved(IDS_NOT_REMOVED_TOO_LONG, "");
+            TellNotRecorded(IDS_NOT_REMOVED_TOO_LONG, entry_.title, 0);
             return false;
         }
         if (WriteHistoryRecord(entry_.title, recorded, entry_.file, entry_.code, action_, kept) !=
             kHistoryFailed)
             return true;
-        char reason[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       GetLastError(), 0, reason, sizeof reason, nullptr);
-        TellNotRemoved(IDS_NOT_REMOVED_NO_RECORD, reason);
+        TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, entry_.title, GetLastError());
         return false;
     }
 
     void RefuseTooLong() const
     {
         if (write_)
-            TellNotRemoved(IDS_NOT_REMOVED_TOO_LONG, "");
+            TellNotRecorded(IDS_NOT_REMOVED_TOO_LONG, entry_.title, 0);
     }
 
 private:
-    void TellNotRemoved(UINT textId, const char *reason) const
-    {
-        char form[512];
-        LoadText(textId, form);
-        char file[MAX_PATH + 16];
-        HistoryFilePath(file, sizeof file);
-        char text[1024];
-        FormatBounded(text, sizeof text, form, entry_.title, file, reason);
-        char caption[64];
-        ProgramCaption(caption, sizeof caption);
-        ShowMessage(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
-    }
-
     const Entry &entry_;
     int action_;
     bool write_;
