@@ -169,6 +169,7 @@
 #define IDS_SENTROVIA_LOG         2016
 #define IDS_COLUMN_NAME           2017
 #define IDS_COLUMN_PROGRAM        2018
+#define IDS_COLUMN_STARTUP        2019
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

@@ -101,6 +101,7 @@
 #define IDS_NOT_REMOVED_TOO_LONG             1902
 #define IDS_SAME_ANSWER_FOR_REST             1904
 #define IDS_LIST_SHOWS_PART                  1905
+#define IDS_NOT_CHANGED_NO_RECORD            1906
 #define IDS_HIDDEN_ALERT_TITLE               1014
 #define IDS_NEW_HIDDEN_FILE                  1015
 #define IDS_DELAY_COMEBACK                   1022

@@ -78,6 +78,7 @@ const ListPageTraits *PageTraitsOf(AreaId area);
 extern const ListPageTraits kStartupPageTraits;
 extern const ListPageTraits kIEHelpersPageTraits;
 extern const ListPageTraits kActiveXPageTraits;
+extern const ListPageTraits kServicesPageTraits;
 extern const ListPageTraits kActiveTasksPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -37,6 +37,7 @@ int ShowNewProgramAlert(const AlertContext &item);
 int ShowDelayedProgramAlert(const AlertContext &item);
 int ShowIEHelperAlert(const AlertContext &item);
 int ShowActiveXAlert(const AlertContext &item);
+int ShowNewServiceAlert(const AlertContext &item);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);
@@ -51,6 +52,10 @@ int NewProgramAnswer(int command, int kindCode, int repeatCounter);
 // The same for the alerts that only approve or reject (delayed program, IE helper, ActiveX): Yes
 // and the cancel command (Escape, the close box) approve, as in the new-program alert; No rejects.
 int YesNoAnswer(int command);
+// The new-service alert's: Yes approves; No, Escape and the close box reject.
+int NewServiceAnswer(int command);
+// The text of a service's start type (2 Automatic, 3 Manual, 4 Disabled, else Unknown).
+UINT StartTypeTextId(int start);
 
 // Where an alert is put on screen, and the values it keeps its place in (product key, HKCU).
 struct AlertPositionNames {

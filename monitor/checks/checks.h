@@ -11,5 +11,6 @@ AreaCheck EachPassOf(AreaId area);
 void CheckStartup();
 void CheckIEHelpers();
 void CheckActiveX();
+void CheckServices();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();

@@ -1,0 +1,182 @@
+// The checks of the browser add-ons and the services, answered by their standing answers: what
+// each answer changes and records.
+#include "checks.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "buildfiles.h"
+#include "historyline.h"
+#include "messages.h"
+#include "monitor.h"
+#include "options.h"
+#include "platform.h"
+#include "registry.h"
+#include "regsandbox.h"
+#include "scratch.h"
+
+namespace {
+
+constexpr char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+constexpr char kServiceSnapshot[] = "Software\\Orvanto\\Sentrovia\\Services";
+constexpr char kHelperSnapshot[] = "Software\\Orvanto\\Sentrovia\\IEHelpers";
+constexpr char kControlSnapshot[] = "Software\\Orvanto\\Sentrovia\\ActiveX";
+constexpr char kBhoKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+constexpr char kStatsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats";
+constexpr char kCompatibilityKey[] =
+    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+constexpr char kClass[] = "{5E2E0002-0000-4000-8000-000000000001}";
+
+BOOL NoTray(DWORD, PNOTIFYICONDATAA) { return TRUE; }
+
+// The messages the checks showed, answered at once.
+std::string g_told;
+int Note(const char *text, const char *, UINT)
+{
+    g_told += text;
+    return IDOK;
+}
+
+class Checks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform_.programFolder = scratch_.path().c_str();
+        SetPlatformOverride(&platform_);
+        previousTray_ = SetTrayNotifier(NoTray);
+        previousResponder_ = SetMessageResponder(Note);
+        g_told.clear();
+        Monitor() = MonitorState{};
+        LoadOptions();
+    }
+    void TearDown() override
+    {
+        SetMessageResponder(previousResponder_);
+        SetTrayNotifier(previousTray_);
+        SetPlatformOverride(nullptr);
+        Monitor() = MonitorState{};
+    }
+    static void Answer(OptionId option, int answer) { TheSettings().option[option] = answer; }
+    // A service key as an installer writes it: no service control manager knows it.
+    static void AddService(const char *key, const char *title, const std::string &image, DWORD start)
+    {
+        const std::string path = std::string(kServicesKey) + "\\" + key;
+        WriteRegString(HKEY_LOCAL_MACHINE, path.c_str(), "DisplayName", title);
+        WriteRegString(HKEY_LOCAL_MACHINE, path.c_str(), "ImagePath", image.c_str());
+        WriteRegNumber(HKEY_LOCAL_MACHINE, path.c_str(), "Start", start);
+    }
+    static int Start(const char *key)
+    {
+        return ReadRegNumber(HKEY_LOCAL_MACHINE, (std::string(kServicesKey) + "\\" + key).c_str(),
+                             "Start");
+    }
+    std::string History() const { return ReadWholeFile(scratch_.File("history.txt")); }
+    static std::string Approval(const char *key, const char *name)
+    {
+        char text[64] = "";
+        ReadRegString(HKEY_CURRENT_USER, key, name, text, sizeof text);
+        return text;
+    }
+    static void RegisterClass(const char *classId, const std::string &server)
+    {
+        WriteRegString(HKEY_CLASSES_ROOT,
+                       (std::string("CLSID\\") + classId + "\\InprocServer32").c_str(), nullptr,
+                       server.c_str());
+    }
+
+    RegistrySandbox sandbox_;
+    ScratchFolder scratch_;
+    PlatformOverride platform_;
+    TrayNotifier previousTray_ = nullptr;
+    MessageResponder previousResponder_ = nullptr;
+    const std::string program_ = BuildFile("fixture_sleeper.exe");
+};
+
+TEST_F(Checks, ServicesAreApprovedByTitleAndATurnedDownOneIsDisabledWithItsRecords)
+{
+    AddService("alpha", "Alpha Service", program_, 2);
+    Answer(OPT_HideServices, 1);
+    CheckServices();
+    EXPECT_EQ("700", Approval(kServiceSnapshot, "Alpha Service"));
+    EXPECT_EQ(2, Start("alpha"));
+
+    // A new key name sends the check to the full listing; the standing answer turns it down.
+    AddService("beta", "Beta Service", program_, 3);
+    Answer(OPT_HideServices, 2);
+    CheckServices();
+    EXPECT_EQ(4, Start("beta"));
+    EXPECT_EQ(2, Start("alpha"));
+    const std::string history = History();
+    // How it started is recorded before it is changed; it did not run, so nothing was stopped.
+    auto record = [&](int action) {
+        return history.find(std::string("\t") + ActionNameOf(action) +
+                            "\tSERVICE_EXE\tBeta Service\t");
+    };
+    const size_t former = record(kActionServiceFromManual);
+    const size_t disabled = record(kActionServiceDisabled);
+    EXPECT_NE(std::string::npos, former) << history;
+    EXPECT_NE(std::string::npos, disabled) << history;
+    EXPECT_LT(former, disabled);
+    EXPECT_EQ(std::string::npos, history.find("SERVICE_Stop")) << history;
+    // Answered: not asked about again.
+    EXPECT_EQ("700", Approval(kServiceSnapshot, "Beta Service"));
+
+    // The same key names: the cheap look finds nothing new, whatever the approvals say now.
+    DeleteRegValue(HKEY_CURRENT_USER, kServiceSnapshot, "Beta Service");
+    WriteRegNumber(HKEY_LOCAL_MACHINE, (std::string(kServicesKey) + "\\beta").c_str(), "Start", 3);
+    CheckServices();
+    EXPECT_EQ(3, Start("beta"));
+}
+
+TEST_F(Checks, ATurnedDownServiceStaysAsItWasWhenItsRecordCannotBeWritten)
+{
+    AddService("gamma", "Gamma Service", program_, 2);
+    Answer(OPT_HideServices, 2);
+    // The history held open with no sharing, as a locking program would.
+    const std::string file = scratch_.File("history.txt");
+    HANDLE locked = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    CheckServices();
+    CloseHandle(locked);
+    EXPECT_EQ(2, Start("gamma"));
+    EXPECT_NE(std::string::npos, g_told.find("\"Gamma Service\" was not changed.")) << g_told;
+}
+
+TEST_F(Checks, ATurnedDownHelperIsRemovedAndAnApprovedOneKept)
+{
+    RegisterClass(kClass, program_);
+    const std::string bho = std::string(kBhoKey) + "\\" + kClass;
+    CreateRegKey(HKEY_LOCAL_MACHINE, bho.c_str());
+    Answer(OPT_HideIEHelper, 2);
+    CheckIEHelpers();
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, bho.c_str(), 0, KEY_READ, &key));
+    EXPECT_NE(std::string::npos, History().find("\tIEHELPER_Remove\tTYPE_BHO\t")) << History();
+    EXPECT_EQ("", Approval(kHelperSnapshot, "fixture_sleeper.exe"));
+
+    CreateRegKey(HKEY_LOCAL_MACHINE, bho.c_str());
+    Answer(OPT_HideIEHelper, 1);
+    CheckIEHelpers();
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, bho.c_str(), 0, KEY_READ, &key));
+    RegCloseKey(key);
+    EXPECT_EQ("900", Approval(kHelperSnapshot, "fixture_sleeper.exe"));
+}
+
+TEST_F(Checks, ATurnedDownControlGetsItsKillBitAndStaysApproved)
+{
+    RegisterClass(kClass, program_);
+    CreateRegKey(HKEY_CURRENT_USER, (std::string(kStatsKey) + "\\" + kClass).c_str());
+    Answer(OPT_HideActiveX, 2);
+    CheckActiveX();
+    EXPECT_EQ(0x400, ReadRegNumber(HKEY_LOCAL_MACHINE,
+                                   (std::string(kCompatibilityKey) + "\\" + kClass).c_str(),
+                                   "Compatibility Flags"));
+    EXPECT_EQ("1200", Approval(kControlSnapshot, kClass));
+}
+
+} // namespace
