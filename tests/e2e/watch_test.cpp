@@ -8,6 +8,7 @@
 #include "buildfiles.h"
 #include "entries.h"
 #include "history.h"
+#include "historyline.h"
 #include "platform.h"
 #include "programs.h"
 #include "scratch.h"
@@ -60,6 +61,14 @@ void Reg(const std::string &arguments)
     EXPECT_EQ(0u, RunToEnd(std::string(system) + "\\reg.exe", arguments)) << arguments;
 }
 
+// Posts the ticks of one verify turn; a second apart from the last pass.
+void VerifyTurnOf(HWND monitor)
+{
+    Sleep(1100);
+    for (int tick = 0; tick < 17; ++tick)
+        PostMessageA(monitor, WM_TIMER, 1, 0);
+}
+
 class Watch : public ::testing::Test {
 protected:
     void SetUp() override
@@ -103,13 +112,7 @@ protected:
         EXPECT_NE("<missing>", ReadValue(kProduct, "Version"));
         return monitor;
     }
-    // Posts the ticks of one verify turn; a second apart from the last pass.
-    static void VerifyTurn(HWND monitor)
-    {
-        Sleep(1100);
-        for (int tick = 0; tick < 17; ++tick)
-            PostMessageA(monitor, WM_TIMER, 1, 0);
-    }
+    static void VerifyTurn(HWND monitor) { VerifyTurnOf(monitor); }
     const std::string monitor_ = ProgramFile("Sentrovia.exe");
     std::string folder_;
     PlatformOverride platform_;
@@ -614,6 +617,115 @@ TEST_F(Watch, NewActiveXControlAnsweredNoGetsItsKillBitAndIsNotAskedAgain)
     VerifyTurn(monitor);
     EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
     SetOption("ActiveX", "4");
+}
+
+// ---------------------------------------------------------------- services
+
+// A service of the tests' own, installed and started with Wine's sc.exe as an installer would,
+// and taken out again when it goes.
+class InstalledService {
+public:
+    InstalledService(const char *key, const char *title)
+        : programs_("programs"), key_(key), title_(title)
+    {
+        const std::string program = programs_.File("e2eservice.exe");
+        EXPECT_TRUE(CopyFileA(BuildFile("fixture_service.exe").c_str(), program.c_str(), FALSE));
+        Sc("create " + key_ + " binPath= \"" + program + "\" DisplayName= \"" + title_ +
+           "\" start= demand");
+        Sc("start " + key_);
+    }
+    ~InstalledService()
+    {
+        Sc("stop " + key_, false);
+        Sc("delete " + key_, false);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Services",
+                           title_.c_str());
+    }
+    InstalledService(const InstalledService &) = delete;
+    InstalledService &operator=(const InstalledService &) = delete;
+
+    // The state the service control manager gives it (SERVICE_RUNNING, ...); 0 when unknown.
+    DWORD State() const
+    {
+        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+        SC_HANDLE service =
+            manager != nullptr ? OpenServiceA(manager, key_.c_str(), SERVICE_QUERY_STATUS) : nullptr;
+        SERVICE_STATUS status{};
+        const bool known = service != nullptr && QueryServiceStatus(service, &status);
+        if (service != nullptr)
+            CloseServiceHandle(service);
+        if (manager != nullptr)
+            CloseServiceHandle(manager);
+        return known ? status.dwCurrentState : 0;
+    }
+    DWORD Start() const
+    {
+        DWORD start = 0, size = sizeof start;
+        RegGetValueA(HKEY_LOCAL_MACHINE,
+                     ("SYSTEM\\CurrentControlSet\\Services\\" + key_).c_str(), "Start",
+                     RRF_RT_REG_DWORD, nullptr, &start, &size);
+        return start;
+    }
+    const std::string &title() const { return title_; }
+
+private:
+    static void Sc(const std::string &arguments, bool expectDone = true)
+    {
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, sizeof system);
+        const DWORD code = RunToEnd(std::string(system) + "\\sc.exe", arguments);
+        if (expectDone) {
+            EXPECT_EQ(0u, code) << arguments;
+        }
+    }
+    ScratchFolder programs_;
+    std::string key_;
+    std::string title_;
+};
+
+// Second-half turns until the new-service alert shows; it is answered with the command.
+bool AnswerService(HWND monitor, int command)
+{
+    for (int turn = 0; turn < 4; ++turn) {
+        VerifyTurnOf(monitor);
+        if (HWND alert = WaitForWindow("#32770", kAlertCaption, 3000)) {
+            PostMessageA(alert, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(alert, command)));
+            for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+                Sleep(100);
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(Watch, NewServiceAnsweredNoOrEscapeIsStoppedDisabledAndRecorded)
+{
+    SetOption("Services", "1");
+    SetOption("HideServices", "0");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    const std::string key = "e2eservice" + std::to_string(GetCurrentProcessId());
+    for (int command : {IDNO, IDCANCEL}) {
+        SCOPED_TRACE(command);
+        const std::string suffix = command == IDNO ? "1" : "2";
+        InstalledService service((key + suffix).c_str(), ("E2E Orbit Service " + suffix).c_str());
+        ASSERT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.State());
+        ASSERT_TRUE(AnswerService(monitor, command));
+        DWORD state = 0;
+        for (int wait = 0; wait < 50 && (state = service.State()) != SERVICE_STOPPED; ++wait)
+            Sleep(100);
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), state);
+        EXPECT_EQ(4u, service.Start());
+        const std::string history = ReadWholeFile(ProgramOutput("history.txt"));
+        for (int action : {kActionServiceFromManual, kActionServiceStop, kActionServiceDisabled}) {
+            const std::string line = std::string("\t") + ActionNameOf(action) + "\tSERVICE_EXE\t" +
+                                     service.title() + "\t";
+            EXPECT_NE(std::string::npos, history.find(line)) << line << "\n" << history;
+        }
+    }
+    SetOption("Services", "14");
 }
 
 } // namespace

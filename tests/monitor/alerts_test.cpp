@@ -870,4 +870,42 @@ TEST_F(AlertDialogs, AddOnAlertsNameTheItemAndRecordTheAskingAsAHelper)
     }
 }
 
+TEST_F(AlertDialogs, NewServiceAlertShowsHowItStartsAndEscapeTurnsItDown)
+{
+    const struct {
+        int button, answer;
+    } answers[] = {{IDYES, 6}, {IDNO, 7}, {IDCANCEL, 7}};
+    for (const auto &c : answers) {
+        SCOPED_TRACE(c.button);
+        // A service no service control manager knows: how it starts is unknown, and it runs not.
+        Alert(monitor_, 700, "Orbit Unknown Service");
+        Drive drive;
+        std::string heading, status;
+        bool boldHeading = false;
+        drive.steps = {[&](HWND dialog) {
+                           heading = ItemText(dialog, IDC_SERVICE_HEADING);
+                           status = ItemText(dialog, IDC_SERVICE_STATUS);
+                           boldHeading = ItemFont(dialog, IDC_SERVICE_HEADING) ==
+                                         GetAlertFont(FONT_BoldSansSerif);
+                           return true;
+                       },
+                       Press(c.button)};
+        EXPECT_EQ(c.answer, RunAlert(ShowNewServiceAlert, drive));
+        const Seen &seen = drive.seen;
+        ASSERT_TRUE(seen.found);
+        EXPECT_EQ("Sentrovia New Program Alert", seen.caption);
+        EXPECT_EQ("Orbit Unknown Service", seen.name);
+        EXPECT_EQ("Version", seen.label);
+        EXPECT_TRUE(seen.fileIcon);
+        EXPECT_EQ(Text(IDS_NEW_SERVICE), heading);
+        EXPECT_TRUE(boldHeading);
+        EXPECT_EQ(0u, status.find("Startup Status: Unknown\nActive Status: Stopped.")) << status;
+        ExpectItemUntouched(monitor_, 700);
+    }
+    EXPECT_EQ(IDS_START_AUTOMATIC, StartTypeTextId(2));
+    EXPECT_EQ(IDS_START_MANUAL, StartTypeTextId(3));
+    EXPECT_EQ(IDS_START_DISABLED, StartTypeTextId(4));
+    EXPECT_EQ(IDS_UNKNOWN, StartTypeTextId(1));
+}
+
 } // namespace
