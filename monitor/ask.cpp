@@ -1,5 +1,6 @@
 #include "ask.h"
 
+#include "bounded.h"
 #include "monitor.h"
 #include "options.h"
 
@@ -34,4 +35,13 @@ void NoteAlertInTray(AreaId area)
     const AreaRow &row = Area(area);
     if (row.alertTip != 0)
         SetTrayIcon(TRAY_Modify, row.alertIcon, row.alertTip);
+}
+
+AlertContext ItemAlertOf(const char *path, const char *title, int kindCode)
+{
+    AlertContext alert{};
+    CopyBounded(alert.itemPath, path);
+    CopyBounded(alert.itemTitle, title);
+    alert.kindCode = kindCode;
+    return alert;
 }

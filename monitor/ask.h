@@ -21,3 +21,5 @@ int Ask(const Question &question);
 int StandingAnswer(AreaId area);
 // The area's tray note while its alert is open (none for an area without one).
 void NoteAlertInTray(AreaId area);
+// What an alert shows of an item: its path or command, its title and its kind code.
+AlertContext ItemAlertOf(const char *path, const char *title, int kindCode);

@@ -8,7 +8,6 @@
 
 #include "approved.h"
 #include "ask.h"
-#include "bounded.h"
 #include "checks.h"
 #include "detected.h"
 #include "entries.h"
@@ -51,10 +50,8 @@ void CheckActiveX()
         Approve(AREA_ActiveX, control.classId.c_str(), control.kind);
         RecordFirstSeen(control.classId.c_str(), Area(AREA_ActiveX).detectedKey);
         NoteAlertInTray(AREA_ActiveX);
-        AlertContext alert{};
-        CopyBounded(alert.itemPath, control.path.c_str());
-        CopyBounded(alert.itemTitle, control.title.c_str());
-        alert.kindCode = control.kind;
+        const AlertContext alert =
+            ItemAlertOf(control.path.c_str(), control.title.c_str(), control.kind);
         Ask({AREA_ActiveX, &alert, ShowActiveXAlert, true, Apply, &control});
     }
 }

@@ -8,7 +8,6 @@
 
 #include "approved.h"
 #include "ask.h"
-#include "bounded.h"
 #include "checks.h"
 #include "detected.h"
 #include "entries.h"
@@ -84,10 +83,8 @@ void CheckIEHelpers()
             continue;
         RecordFirstSeen(helper.path.c_str(), Area(AREA_IEHelpers).detectedKey);
         NoteAlertInTray(AREA_IEHelpers);
-        AlertContext alert{};
-        CopyBounded(alert.itemPath, helper.path.c_str());
-        CopyBounded(alert.itemTitle, ApprovalName(helper));
-        alert.kindCode = helper.kind;
+        const AlertContext alert =
+            ItemAlertOf(helper.path.c_str(), ApprovalName(helper), helper.kind);
         Ask({AREA_IEHelpers, &alert, ShowIEHelperAlert, true, Apply, &helper});
     }
 }

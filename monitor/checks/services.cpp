@@ -8,7 +8,6 @@
 
 #include "approved.h"
 #include "ask.h"
-#include "bounded.h"
 #include "checks.h"
 #include "detected.h"
 #include "entries.h"
@@ -129,10 +128,8 @@ void CheckServices()
             continue;
         RecordFirstSeen(service.path.c_str(), Area(AREA_Services).detectedKey);
         NoteAlertInTray(AREA_Services);
-        AlertContext alert{};
-        CopyBounded(alert.itemPath, service.path.c_str());
-        CopyBounded(alert.itemTitle, service.title.c_str());
-        alert.kindCode = service.kind;
+        const AlertContext alert =
+            ItemAlertOf(service.path.c_str(), service.title.c_str(), service.kind);
         const int answer = Ask({AREA_Services, &alert, ShowNewServiceAlert, true, Apply, &service});
         answeredAll = answeredAll && answer != 0;
     }
