@@ -18,7 +18,6 @@
 #include "folders.h"
 #include "history.h"
 #include "historyline.h"
-#include "messages.h"
 #include "options.h"
 #include "owned.h"
 #include "registry.h"

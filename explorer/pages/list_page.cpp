@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,22 @@ int CompareKeys(const char *left, bool leftDisabled, const char *right, bool rig
     return descending ? -order : order;
 }
 
+// A program file as the per-fill caches know it: upper-cased, so one file is read once.
+std::string FileKey(const char *program)
+{
+    std::string key = program;
+    for (char &c : key)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return key;
+}
+
+// The company of each program file read since the last fill, whatever page asked.
+std::map<std::string, std::string> &Companies()
+{
+    static std::map<std::string, std::string> companies;
+    return companies;
+}
+
 // The image of an entry's program file (not of the command with its arguments), made the first
 // time its row is drawn: a page of thousands of entries opens without reading thousands of files.
 int EntryImage(ListPage &page, int entry)
@@ -91,9 +108,7 @@ int EntryImage(ListPage &page, int entry)
     char program[MAX_PATH];
     CleanPath(EntryWholePath(entry), program, sizeof program);
     // Many entries may run one file: its icon is read and held once.
-    std::string file = program;
-    for (char &c : file)
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    const std::string file = FileKey(program);
     if (auto known = page.fileImages.find(file); known != page.fileImages.end())
         return image = known->second;
     HICON icon = nullptr;
@@ -540,6 +555,8 @@ void FillListPage(ListPage &page)
         page.order[entry] = entry;
     page.icons.assign(count, -1);
     page.fileImages.clear();
+    // Files may have changed since the last fill.
+    Companies().clear();
     // Rows are only counted here; each asks for its texts and image when it is drawn.
     ListView_SetItemCountEx(page.list, count, 0);
     if (const int sort = Area(traits.area).sortOption; sort != OPT_None) {
@@ -748,9 +765,14 @@ void ProgramCompany(const char *path, char *out, size_t capacity)
 {
     char program[MAX_PATH];
     CleanPath(path, program, sizeof program);
-    static VersionRecord version;
-    ReadVersionInfo(program, &version);
-    CopyBounded(out, capacity, version.slot[VS_CompanyName]);
+    const std::string file = FileKey(program);
+    auto known = Companies().find(file);
+    if (known == Companies().end()) {
+        static VersionRecord version;
+        ReadVersionInfo(program, &version);
+        known = Companies().emplace(file, version.slot[VS_CompanyName]).first;
+    }
+    CopyBounded(out, capacity, known->second.c_str());
 }
 
 bool ProgramCell(int entry, int column, char *out, size_t capacity)

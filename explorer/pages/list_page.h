@@ -128,5 +128,5 @@ bool ProgramCell(int entry, int column, char *out, size_t capacity);
 // A first-detected cell: the date as shown, or its sort key.
 void DateCell(const char *date, bool sortKey, char *out, size_t capacity);
 // The CompanyName of the program file a path or command names (its arguments name no file);
-// empty when the file tells none.
+// empty when the file tells none. Each file is read once per fill of any page.
 void ProgramCompany(const char *path, char *out, size_t capacity);

@@ -1,5 +1,8 @@
 // The Services page: every service that runs a program or a library hosted by svchost, how it
 // starts and whether it runs.
+#include <string>
+#include <vector>
+
 #include "bounded.h"
 #include "detected.h"
 #include "entries.h"
@@ -19,10 +22,35 @@ constexpr ListColumn kColumns[] = {
     {IDS_COLUMN_STATUS, 90},  {IDS_COLUMN_STARTUP, 90},  {IDS_COLUMN_FIRST_DETECTED, 200},
 };
 
+// Each row's status text, asked of the service control manager once per fill rather than each
+// time the row is drawn.
+std::vector<std::string> &Statuses()
+{
+    static std::vector<std::string> statuses;
+    return statuses;
+}
+
 int Fill()
 {
     EnumerateServices(false);
+    Statuses().assign(EntryCount(), std::string());
     return EntryCount();
+}
+
+// A service that gives no answer shows nothing rather than a guess.
+std::string StatusOf(int entry)
+{
+    const bool held = entry >= 0 && static_cast<size_t>(entry) < Statuses().size();
+    if (held && !Statuses()[entry].empty())
+        return Statuses()[entry];
+    char title[kTitleWidth + 1];
+    EntryTitle(entry, title, sizeof title);
+    char text[260];
+    if (GetServiceStatusText(title, text, sizeof text) == 0)
+        CopyBounded(text, " ");
+    if (held)
+        Statuses()[entry] = text;
+    return text;
 }
 
 void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
@@ -35,14 +63,9 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
                     !sortKey && EntryKind(entry) == kServiceHostKind ? "svchost.exe " : "");
         AppendBounded(out, capacity, FileNameOf(path));
         break;
-    case 3: {
-        char title[kTitleWidth + 1];
-        EntryTitle(entry, title, sizeof title);
-        // A service that gives no answer shows nothing rather than a guess.
-        if (GetServiceStatusText(title, out, capacity) == 0)
-            CopyBounded(out, capacity, " ");
+    case 3:
+        CopyBounded(out, capacity, StatusOf(entry).c_str());
         break;
-    }
     case 4:
         EntryDetail(entry, out, capacity);
         break;

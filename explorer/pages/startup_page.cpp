@@ -2,9 +2,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <cctype>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -46,12 +44,11 @@ void ReadEntry(int entry, EntryTexts *texts)
     texts->kind = EntryKind(entry);
 }
 
-// What the page has read since its last fill: the disabled register, and the company of each
-// program file, read once however many entries run it and however often rows are drawn or sorted.
+// What the page has read since its last fill: the disabled register, read once however many
+// entries it is asked about, and each row's first-seen date.
 struct PageFacts {
     DisabledTitles disabled;
-    std::map<std::string, std::string> companies;  // by the file's path, upper-cased
-    std::vector<std::string> firstSeen;            // by entry, once looked up
+    std::vector<std::string> firstSeen;  // by entry, once looked up
     std::vector<char> seenKnown;
 };
 
@@ -61,22 +58,12 @@ PageFacts &Facts()
     return facts;
 }
 
-// The company of the program file the command runs (its arguments name no file).
+// The company of the program file the command runs; a blank when it tells none.
 void Company(const char *command, char *out, size_t capacity)
 {
-    char program[MAX_PATH];
-    CleanPath(command, program, sizeof program);
-    std::string key = program;
-    for (char &c : key)
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    auto &companies = Facts().companies;
-    auto known = companies.find(key);
-    if (known == companies.end()) {
-        char company[1024];
-        ProgramCompany(program, company, sizeof company);
-        known = companies.emplace(key, company[0] != '\0' ? company : " ").first;
-    }
-    CopyBounded(out, capacity, known->second.c_str());
+    ProgramCompany(command, out, capacity);
+    if (capacity > 0 && out[0] == '\0')
+        CopyBounded(out, capacity, " ");
 }
 
 bool Disabled(int entry)
@@ -89,7 +76,6 @@ int Fill()
     // Files and the register may have changed since the page last looked.
     PageFacts &facts = Facts();
     facts.disabled.Reload();
-    facts.companies.clear();
     const int count = EnumStartupEntries(1);
     facts.firstSeen.assign(count, std::string());
     facts.seenKnown.assign(count, 0);
