@@ -19,6 +19,7 @@
 #include "registry.h"
 #include "strings.h"
 #include "texts.h"
+#include "vault.h"
 
 namespace {
 
@@ -322,6 +323,16 @@ int RestoreHistoryEvent(int index)
                                loaded.path.c_str(), loaded.detail.c_str(), loaded.kept.c_str()};
     const AreaRow &area = AreaOfKind(record.kind);
     return area.restore != nullptr ? area.restore(record) : 0;
+}
+
+int CanRestoreHistoryEvent(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= g_loaded.size())
+        return 0;
+    const LoadedRecord &loaded = g_loaded[index];
+    if (IsReversibleAction(loaded.action))
+        return 1;
+    return IsVaultToken(loaded.kept.c_str()) && AreaOfKind(loaded.kind).restore != nullptr ? 1 : 0;
 }
 
 void TellNotRecorded(UINT textId, const char *title, DWORD error)

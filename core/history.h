@@ -46,6 +46,9 @@ int HistoryOlderLeftOut();
 // it: a removed startup entry is put back, a disabled or enabled one toggled, a removed browser
 // helper registered again. Writes no history record. 1 when the reversal was made; 0 for an action that has none or an empty index.
 int RestoreHistoryEvent(int index);
+// 1 when the loaded record at index can be put back: its action is a reversible one, or what it
+// took away was kept in the vault and its area can restore it.
+int CanRestoreHistoryEvent(int index);
 
 // Tells the user that a change to the item was not made because its record could not be kept:
 // the message textId with the item's title, the history file and the system's text of error

@@ -170,6 +170,8 @@
 #define IDS_COLUMN_NAME           2017
 #define IDS_COLUMN_PROGRAM        2018
 #define IDS_COLUMN_STARTUP        2019
+#define IDS_COLUMN_NEXT_RUN_TIME  2020
+#define IDS_COLUMN_LAST_RUN_TIME  2021
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

@@ -9,6 +9,7 @@
 #include "platform.h"
 #include "services.h"
 #include "strings.h"
+#include "tasks.h"
 
 namespace {
 
@@ -99,8 +100,9 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .menuGroup = 2, .menuOrder = 2, .menuCommand = IDM_PAGE_FILE_TYPES,
      .menuText = IDS_MENU_FILE_TYPES},
     {.id = AREA_Tasks,
-     .snapshotKey = "Tasks", .snapshot = Snapshot::Baseline,
-     .detectedKey = "Tasks", .kindLow = 800, .kindHigh = 800, .pruneTurn = 0,
+     .snapshotKey = "Tasks", .snapshot = Snapshot::Baseline, .takeBaseline = TakeTasksBaseline,
+     .detectedKey = "Tasks", .kindLow = 800, .kindHigh = 800, .datedAtFirstRun = ListTasksForDating,
+     .pruneTurn = 0,
      .period = OPT_Tasks, .standingAnswer = OPT_HideTasks, .sortOption = OPT_SortScheduledTask,
      .patrolTitle = IDS_PATROL_TASKS,
      .half = HALF_Second, .traceText = "Scheduled Tasks", .alertTip = IDS_TIP_TASKS,
@@ -111,7 +113,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .helpPage = "scheduler.html",
      .startSwitch = "-SCHEDULE", .pageSwitch = "-SCHEDULE", .switchOrder = 5,
      .menuGroup = 1, .menuOrder = 4, .menuCommand = IDM_PAGE_SCHEDULED_TASKS,
-     .menuText = IDS_MENU_SCHEDULED_TASKS},
+     .menuText = IDS_MENU_SCHEDULED_TASKS,
+     .restore = RestoreTaskRecord},
     // The restart-commands file of Windows 95/98/Me.
     {.id = AREA_WinInit, .present = NotNtFamily,
      .kindLow = 300, .kindHigh = 301,

@@ -24,6 +24,7 @@
 #include "strings.h"
 #include "text.h"
 #include "texts.h"
+#include "vault.h"
 #include "version.h"
 
 namespace {
@@ -232,9 +233,9 @@ int StartHelperCommand(const char *path, bool unregister)
     return 1;
 }
 
-// ---- The vault: what a removal took, so that its restore gives back exactly that ----
+// ---- What a helper's removal keeps in the vault ----
 //
-// One text file per removal in <data folder>\vault, named by the token its history record keeps:
+// One vault file per removal (vault.h), named by the token its history record keeps:
 //   SentroviaVault 1
 //   place <key>                          the key acted on, under HKEY_LOCAL_MACHINE
 //   key <subkey>                         a key of the saved tree ("-": the place itself)
@@ -242,75 +243,11 @@ int StartHelperCommand(const char *path, bool unregister)
 // Texts and data are written in hexadecimal ("-" when empty), so no name can split a line. A
 // Toolbar value is one value line at the Toolbar key, with no key line.
 
-constexpr char kVaultHeader[] = "SentroviaVault 1";
-constexpr char kTokenPrefix[] = "ieh-";
-constexpr size_t kTokenDigits = 16;
-constexpr size_t kVaultLimit = 4 * 1024 * 1024;  // bytes of a vault file, written or read
-constexpr size_t kVaultRelativeLimit = 1024;     // characters of a subkey path in the tree
+constexpr char kTokenPrefix[] = "ieh";
+constexpr size_t kVaultRelativeLimit = 1024;  // characters of a subkey path in the tree
 constexpr int kTreeDepth = 16;
 constexpr DWORD kValueNameLimit = 16384;  // the registry's own longest value name
 
-std::string Hex(const void *data, size_t size)
-{
-    if (size == 0)
-        return "-";
-    static const char kDigits[] = "0123456789abcdef";
-    const auto *bytes = static_cast<const unsigned char *>(data);
-    std::string text;
-    text.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 0x0F];
-    }
-    return text;
-}
-
-std::string Hex(const std::string &text) { return Hex(text.data(), text.size()); }
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// False for anything but "-" or an even run of hexadecimal digits.
-bool Unhex(const std::string &text, std::string &bytes)
-{
-    bytes.clear();
-    if (text == "-")
-        return true;
-    if (text.empty() || text.size() % 2 != 0)
-        return false;
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigit(text[i]);
-        int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return true;
-}
-
-// The text of a saved tree; it stops growing at the vault's limit.
-struct VaultText {
-    std::string text;
-    bool fits = true;
-    void Line(const std::string &line)
-    {
-        if (text.size() + line.size() + 2 > kVaultLimit) {
-            fits = false;
-            return;
-        }
-        text += line;
-        text += "\r\n";
-    }
-};
 
 // A value's type and bytes, however long. False when it can't be read.
 bool ReadRawValue(HKEY key, const char *name, DWORD *type, std::string &data)
@@ -401,151 +338,6 @@ bool SaveValue(const char *path, const char *name, VaultText &vault)
     return vault.fits;
 }
 
-bool VaultFolder(char *folder, size_t capacity)
-{
-    char data[MAX_PATH];
-    if (!DataFolder(data, sizeof data) || !FormatBounded(folder, capacity, "%s\\vault", data))
-        return false;
-    // The data folder comes with its vault; the program folder it may fall back to has none.
-    CreateDirectoryA(folder, nullptr);
-    DWORD attributes = GetFileAttributesA(folder);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A token as the removals make them, so that no record's text can name a file outside the vault.
-bool IsVaultToken(const char *token)
-{
-    const size_t prefix = sizeof kTokenPrefix - 1;
-    if (token == nullptr || strlen(token) != prefix + kTokenDigits ||
-        strncmp(token, kTokenPrefix, prefix) != 0)
-        return false;
-    for (size_t i = prefix; token[i] != '\0'; ++i)
-        if (!isdigit(static_cast<unsigned char>(token[i])) && (token[i] < 'a' || token[i] > 'f'))
-            return false;
-    return true;
-}
-
-bool VaultFileOf(const char *token, char *file, size_t capacity)
-{
-    char folder[MAX_PATH];
-    return IsVaultToken(token) && VaultFolder(folder, sizeof folder) &&
-           FormatBounded(file, capacity, "%s\\%s.txt", folder, token);
-}
-
-void DropVaultFile(const char *token)
-{
-    char file[MAX_PATH + 32];
-    if (token[0] != '\0' && VaultFileOf(token, file, sizeof file))
-        DeleteFileA(file);
-}
-
-uint64_t Fnv1a(uint64_t hash, const void *data, size_t size)
-{
-    const auto *bytes = static_cast<const unsigned char *>(data);
-    for (size_t i = 0; i < size; ++i) {
-        hash ^= bytes[i];
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-// Writes the text to a file of its own, never over another removal's; the token names it.
-bool WriteVaultFile(const std::string &place, const std::string &text,
-                    char (&token)[kHistoryKeptWidth + 1])
-{
-    token[0] = '\0';
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const DWORD process = GetCurrentProcessId();
-    for (unsigned attempt = 0; attempt < 64; ++attempt) {
-        uint64_t hash = 14695981039346656037ull;
-        hash = Fnv1a(hash, place.data(), place.size());
-        hash = Fnv1a(hash, &now, sizeof now);
-        hash = Fnv1a(hash, &process, sizeof process);
-        hash = Fnv1a(hash, &attempt, sizeof attempt);
-        char candidate[kHistoryKeptWidth + 1];
-        char file[MAX_PATH + 32];
-        if (!FormatBounded(candidate, sizeof candidate, "%s%016llx", kTokenPrefix,
-                           static_cast<unsigned long long>(hash)) ||
-            !VaultFileOf(candidate, file, sizeof file))
-            return false;
-        Handle out(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
-        if (!out) {
-            DWORD error = GetLastError();
-            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-                continue;
-            return false;
-        }
-        DWORD written = 0;
-        const bool whole =
-            WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-            written == text.size();
-        out.Reset();
-        if (!whole) {
-            DeleteFileA(file);
-            return false;
-        }
-        return CopyBounded(token, candidate) != 0;
-    }
-    return false;
-}
-
-// The whole file, or false when it is missing or larger than any vault file is written.
-bool ReadVaultFile(const char *token, std::string &text)
-{
-    char file[MAX_PATH + 32];
-    if (!VaultFileOf(token, file, sizeof file))
-        return false;
-    Handle in(CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!in || !GetFileSizeEx(in.get(), &size) || size.QuadPart < 0 ||
-        size.QuadPart > static_cast<LONGLONG>(kVaultLimit))
-        return false;
-    text.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD total = 0;
-    while (total < text.size()) {
-        DWORD got = 0;
-        if (!ReadFile(in.get(), &text[total], static_cast<DWORD>(text.size() - total), &got,
-                      nullptr) ||
-            got == 0)
-            return false;
-        total += got;
-    }
-    return true;
-}
-
-std::vector<std::string> LinesOf(const std::string &text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::vector<std::string> FieldsOf(const std::string &line)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (start <= line.size()) {
-        size_t end = line.find(' ', start);
-        if (end == std::string::npos)
-            end = line.size();
-        fields.push_back(line.substr(start, end - start));
-        start = end + 1;
-    }
-    return fields;
-}
 
 // The places a removal takes from: the Toolbar key, or one subkey of the helper-object or
 // extension keys. A vault file naming any other place writes nothing.
@@ -697,7 +489,7 @@ Removal RemoveRegistration(const Registration &registration)
             registration.value.empty()
                 ? SaveTree(registration.key, "", 0, vault)
                 : SaveValue(registration.key.c_str(), registration.value.c_str(), vault);
-        if (!saved || !WriteVaultFile(registration.key, vault.text, token)) {
+        if (!saved || !WriteVaultFile(kTokenPrefix, registration.key, vault.text, token)) {
             const DWORD error = GetLastError();
             TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, registration.title.c_str(),
                             error != 0 ? error : ERROR_WRITE_FAULT);

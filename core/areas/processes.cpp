@@ -219,12 +219,15 @@ DWORD OfferToStopProgram(const char *path, const char *title, int ask)
         }
     }
     WriteHistoryRecord(title, path, "", kRunningProgramKind, kActionTaskKill);
-    // An ended program leaves its notification icon behind until the taskbar repaints.
-    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    if (taskbar != nullptr)
+    RepaintTaskbar();
+    return id;
+}
+
+void RepaintTaskbar()
+{
+    if (HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr))
         RedrawWindow(taskbar, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    return id;
 }
 
 int ListRunningProgramsForDating() { return EnumerateRunningPrograms(); }

@@ -17,6 +17,8 @@ int CountProcesses();
 DWORD FindProcessForFile(const char *command);
 // Ends a process with its own exit code; non-zero when it was terminated.
 int EndProcess(DWORD processId);
+// An ended program leaves its notification icon behind until the taskbar repaints fully.
+void RepaintTaskbar();
 
 // When a process runs the program of path: with ask set, asks the user first (string 707, naming
 // the title, or the path when the title is empty), and on Yes or without asking ends it with its

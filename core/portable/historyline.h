@@ -23,6 +23,7 @@ constexpr int kActionServiceStop = 9;
 constexpr int kActionServiceAutomatic = 10;
 constexpr int kActionServiceManual = 11;
 constexpr int kActionServiceDisabled = 12;
+constexpr int kActionScheduledTaskRemove = 15;
 constexpr int kActionServiceFromAutomatic = 18;  // start type 2 before the change
 constexpr int kActionServiceFromManual = 19;     // start type 3
 constexpr int kActionServiceFromDisabled = 20;   // start type 4

@@ -401,5 +401,5 @@ int CanRestoreRecord(int index)
 {
     if (index < 0 || index >= EntryCount())
         return 0;
-    return IsReversibleAction(EntryExtra(index));
+    return CanRestoreHistoryEvent(index);
 }

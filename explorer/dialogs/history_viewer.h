@@ -10,6 +10,7 @@ void ShowHistoryViewer(HWND owner);
 // file is gone afterwards (also when there was none).
 int ClearHistoryFile();
 
-// 1 when the viewer would reverse the loaded record at index: its action is a reversible one.
-// Other records are never handed to the reversal, whichever way the user asks for it.
+// 1 when the viewer would reverse the loaded record at index: its action is a reversible one, or
+// the vault kept what it took away. Other records are never handed to the reversal, whichever
+// way the user asks for it.
 int CanRestoreRecord(int index);

@@ -80,6 +80,7 @@ extern const ListPageTraits kIEHelpersPageTraits;
 extern const ListPageTraits kActiveXPageTraits;
 extern const ListPageTraits kServicesPageTraits;
 extern const ListPageTraits kActiveTasksPageTraits;
+extern const ListPageTraits kTasksPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -12,8 +12,6 @@ constexpr ListPageTraits Bare(AreaId area, UINT intro, UINT hint)
 }
 
 constexpr ListPageTraits kDelayedPage = Bare(AREA_Delayed, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT);
-constexpr ListPageTraits kTasksPage =
-    Bare(AREA_Tasks, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT);
 constexpr ListPageTraits CookiesPage()
 {
     ListPageTraits traits = Bare(AREA_Nuts, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT);
@@ -38,7 +36,7 @@ constexpr PageRow kPages[] = {
     {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPageTraits},
     {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPageTraits},
     {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
-    {AREA_FileType, &kFileTypesPage},  {AREA_Tasks, &kTasksPage},
+    {AREA_FileType, &kFileTypesPage},  {AREA_Tasks, &kTasksPageTraits},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPageTraits},
     {AREA_Nuts, &kCookiesPage},        {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPage},

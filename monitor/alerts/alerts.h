@@ -38,6 +38,7 @@ int ShowDelayedProgramAlert(const AlertContext &item);
 int ShowIEHelperAlert(const AlertContext &item);
 int ShowActiveXAlert(const AlertContext &item);
 int ShowNewServiceAlert(const AlertContext &item);
+int ShowNewTaskAlert(const AlertContext &item);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);

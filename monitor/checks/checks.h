@@ -12,5 +12,6 @@ void CheckStartup();
 void CheckIEHelpers();
 void CheckActiveX();
 void CheckServices();
+void CheckTasks();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();

@@ -1,0 +1,106 @@
+// The Scheduled Tasks page: every task of the Windows Task Scheduler with its program and its
+// next and last run times, and deleting tasks.
+#include <string>
+#include <vector>
+
+#include "approved.h"
+#include "bounded.h"
+#include "entries.h"
+#include "files.h"
+#include "ids.h"
+#include "list_page.h"
+#include "page_host.h"
+#include "strings.h"
+#include "tasks.h"
+#include "text.h"
+#include "texts.h"
+
+namespace {
+
+constexpr ListColumn kColumns[] = {
+    {IDS_COLUMN_NAME, 170},          {IDS_COLUMN_PROGRAM, 140}, {IDS_COLUMN_COMPANY, 160},
+    {IDS_COLUMN_NEXT_RUN_TIME, 130}, {IDS_COLUMN_LAST_RUN_TIME, 130},
+};
+
+int Fill() { return GetScheduledTasks(); }
+
+void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
+{
+    char text[kDescriptionWidth + 1];
+    switch (column) {
+    case 0:
+        TaskShownName(EntryWholeTitle(entry), out, capacity);
+        break;
+    case 1: {
+        // The program alone: a task's arguments name no file.
+        char program[MAX_PATH];
+        CleanPath(EntryWholePath(entry), program, sizeof program);
+        CopyBounded(out, capacity, FileNameOf(program));
+        break;
+    }
+    case 3:
+        EntryDetail(entry, text, sizeof text);
+        DateCell(text, sortKey, out, capacity);
+        break;
+    case 4:
+        EntryDescription(entry, text, sizeof text);
+        DateCell(text, sortKey, out, capacity);
+        break;
+    default:
+        ProgramCell(entry, column, out, capacity);
+        break;
+    }
+}
+
+void Create(ListPage &page) { SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE); }
+
+struct Chosen {
+    std::string title;
+    std::string path;
+};
+
+void RemoveSelected(ListPage &page)
+{
+    static int entries[kMaxEntries];
+    const int count = SelectedEntries(page, entries, kMaxEntries);
+    if (count == 0) {
+        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // Asking and deleting walk the tasks again: the rows are read out first.
+    std::vector<Chosen> chosen;
+    for (int i = 0; i < count; ++i)
+        chosen.push_back({EntryWholeTitle(entries[i]), EntryWholePath(entries[i])});
+    for (const Chosen &task : chosen) {
+        char shown[kTitleWidth + 1];
+        TaskShownName(task.title.c_str(), shown, sizeof shown);
+        if (ShowPageMessage(IDS_CONFIRM_REMOVE_TASK, MB_YESNO | MB_ICONEXCLAMATION, shown) != IDYES)
+            continue;
+        if (RemoveScheduledTask(task.title.c_str(), task.path.c_str()) == TaskRemoval::Removed)
+            Withdraw(AREA_Tasks, task.title.c_str());
+    }
+    FillListPage(page);
+}
+
+bool Command(ListPage &page, int id)
+{
+    if (id != IDC_PAGE_REMOVE)
+        return false;
+    RemoveSelected(page);
+    return true;
+}
+
+void Menu(ListPage &, HMENU menu, int entry)
+{
+    AppendProgramGroup(menu, entry);
+    AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
+    AppendMenuText(menu, IDM_PAGE_DELETE_ON_REBOOT, IDS_DELETE_ON_REBOOT_ITEM);
+}
+
+}  // namespace
+
+const ListPageTraits kTasksPageTraits = {
+    AREA_Tasks, IDS_SCHEDULE_PAGE_INTRO, IDS_SCHEDULE_PAGE_HINT, kColumns,
+    static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, CellOf<ColumnText>,
+    SortKeyOf<ColumnText>, nullptr, Create, Command, nullptr, Menu,
+};
