@@ -7,6 +7,26 @@ namespace {
 const HKEY kHives[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
 const char *const kHiveNames[3] = {"HKLM", "HKCU", "HKCR"};
 constexpr char kTestsKey[] = "Software\\SentroviaTests";
+// Machine keys the system itself reads while the programs run, copied into the sandbox: the
+// Task Scheduler connects to this machine by its name.
+const char *const kSystemKeys[] = {
+    "System\\CurrentControlSet\\Control\\ComputerName",
+};
+
+void CopySystemKeys(HKEY machine)
+{
+    for (const char *path : kSystemKeys) {
+        HKEY real = nullptr, copy = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &real) == ERROR_SUCCESS &&
+            RegCreateKeyExA(machine, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy,
+                            nullptr) == ERROR_SUCCESS)
+            RegCopyTreeA(real, nullptr, copy);
+        if (copy != nullptr)
+            RegCloseKey(copy);
+        if (real != nullptr)
+            RegCloseKey(real);
+    }
+}
 
 } // namespace
 
@@ -32,6 +52,8 @@ RegistrySandbox::RegistrySandbox()
         if (created != ERROR_SUCCESS)
             ADD_FAILURE() << "scratch key " << path << " not created: " << created;
     }
+    if (scratch_[0] != nullptr)
+        CopySystemKeys(scratch_[0]);
     for (int i = 0; i < 3; ++i)
         if (scratch_[i] != nullptr && RegOverridePredefKey(kHives[i], scratch_[i]) != ERROR_SUCCESS)
             ADD_FAILURE() << "override of " << kHiveNames[i] << " failed";
