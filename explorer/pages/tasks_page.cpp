@@ -1,5 +1,6 @@
 // The Scheduled Tasks page: every task of the Windows Task Scheduler with its program and its
 // next and last run times, and deleting tasks.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,15 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
         TaskShownName(EntryWholeTitle(entry), out, capacity);
         break;
     case 1: {
-        // The program alone: a task's arguments name no file.
-        char program[MAX_PATH];
-        CleanPath(EntryWholePath(entry), program, sizeof program);
-        CopyBounded(out, capacity, FileNameOf(program));
+        // The program alone (a task's arguments name no file), spelt as the task spells it.
+        const char *whole = EntryWholePath(entry);
+        char program[MAX_PATH], parameters[kPathWidth + 1];
+        SplitCommand(whole, program, sizeof program, parameters, sizeof parameters);
+        const char *name = FileNameOf(program);
+        const char *spelt = FindNoCase(whole, name);
+        CopyBounded(out, capacity, spelt != nullptr ? spelt : name);
+        if (spelt != nullptr && strlen(name) < capacity)
+            out[strlen(name)] = '\0';
         break;
     }
     case 3:

@@ -9,6 +9,7 @@
 #include "entries.h"
 #include "history.h"
 #include "historyline.h"
+#include "job_tasks.h"
 #include "platform.h"
 #include "programs.h"
 #include "scratch.h"
@@ -21,6 +22,7 @@ constexpr char kProduct[] = "Software\\Orvanto\\Sentrovia";
 constexpr char kBaseline[] = "Software\\Orvanto\\Sentrovia\\Run";
 constexpr char kDetectedStartup[] = "Software\\Orvanto\\Detected\\Startup";
 constexpr char kUserRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kTaskSnapshot[] = "Software\\Orvanto\\Sentrovia\\Tasks";
 constexpr char kAlertCaption[] = "Sentrovia New Program Alert";
 
 void SetOption(const char *name, const char *value)
@@ -683,8 +685,8 @@ private:
     std::string title_;
 };
 
-// Second-half turns until the new-service alert shows; it is answered with the command.
-bool AnswerService(HWND monitor, int command)
+// Second-half turns until an alert of the second half shows; it is answered with the command.
+bool AnswerSecondHalf(HWND monitor, int command)
 {
     for (int turn = 0; turn < 4; ++turn) {
         VerifyTurnOf(monitor);
@@ -712,7 +714,7 @@ TEST_F(Watch, NewServiceAnsweredNoOrEscapeIsStoppedDisabledAndRecorded)
         const std::string suffix = command == IDNO ? "1" : "2";
         InstalledService service((key + suffix).c_str(), ("E2E Orbit Service " + suffix).c_str());
         ASSERT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.State());
-        ASSERT_TRUE(AnswerService(monitor, command));
+        ASSERT_TRUE(AnswerSecondHalf(monitor, command));
         DWORD state = 0;
         for (int wait = 0; wait < 50 && (state = service.State()) != SERVICE_STOPPED; ++wait)
             Sleep(100);
@@ -726,6 +728,51 @@ TEST_F(Watch, NewServiceAnsweredNoOrEscapeIsStoppedDisabledAndRecorded)
         }
     }
     SetOption("Services", "14");
+}
+
+// A task another program adds through the scheduler's own interface is asked about on the
+// second half; No deletes it (kept and recorded) and forgets it, Yes approves it for good.
+TEST_F(Watch, NewScheduledTaskIsDeletedOnNoAndApprovedForGoodOnYes)
+{
+    ASSERT_TRUE(SchedulerRunning());
+    SetOption("Tasks", "1");
+    SetOption("HideTasks", "0");
+    ScratchTasks tasks("snte2e");
+    const std::string name = tasks.Name("Updater");
+    const std::string job = name + ".job";
+    const std::string program = BuildFile("fixture_sleeper.exe");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+
+    ASSERT_EQ(0u, RunToEnd(BuildFile("fixture_task.exe"), "\"" + name + "\" \"" + program + "\""));
+    ASSERT_TRUE(JobTaskExists(name));
+    ASSERT_TRUE(AnswerSecondHalf(monitor, IDNO));
+    bool gone = false;
+    for (int wait = 0; wait < 50 && !(gone = !JobTaskExists(name)); ++wait)
+        Sleep(100);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ("<missing>", ReadValue(kTaskSnapshot, job));
+    const std::string history = ReadWholeFile(ProgramOutput("history.txt"));
+    EXPECT_NE(std::string::npos, history.find("\tTASK_Alert\tTASK_SCHEDULED\t")) << history;
+    EXPECT_NE(std::string::npos,
+              history.find("\tScheduledTask_Remove\tTASK_SCHEDULED\t" + job + "\t"))
+        << history;
+
+    // Back again, it is asked about again; Yes keeps it and it is not asked about after.
+    ASSERT_EQ(0u, RunToEnd(BuildFile("fixture_task.exe"), "\"" + name + "\" \"" + program + "\""));
+    ASSERT_TRUE(AnswerSecondHalf(monitor, IDYES));
+    // The answer is carried out once the alert has gone.
+    std::string approval;
+    for (int wait = 0; wait < 50 && (approval = ReadValue(kTaskSnapshot, job)) != "800"; ++wait)
+        Sleep(100);
+    EXPECT_EQ("800", approval);
+    EXPECT_TRUE(JobTaskExists(name));
+    for (int turn = 0; turn < 2; ++turn)
+        VerifyTurn(monitor);
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kTaskSnapshot, job.c_str());
+    SetOption("Tasks", "11");
 }
 
 } // namespace

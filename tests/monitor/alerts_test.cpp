@@ -908,4 +908,40 @@ TEST_F(AlertDialogs, NewServiceAlertShowsHowItStartsAndEscapeTurnsItDown)
     EXPECT_EQ(IDS_UNKNOWN, StartTypeTextId(1));
 }
 
+// The task is named without its job file's extension; a title that is nothing but the extension
+// shows the program's product name. The asking is recorded by that product name as a task.
+TEST_F(AlertDialogs, NewTaskAlertNamesTheTaskAndRecordsTheAsking)
+{
+    const struct {
+        const char *title, *name;
+        int button, answer;
+    } cases[] = {{"Nightly Backup.job", "Nightly Backup", IDYES, 6},
+                 {"\\Vendor\\Updater", "\\Vendor\\Updater", IDNO, 7},
+                 {".job", "Sentrovia", IDCANCEL, 6},
+                 {"Job", "Job", IDYES, 6}};
+    const std::string history = programs_.File("history.txt");
+    LoadOptions();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.title);
+        DeleteFileA(history.c_str());
+        Alert(monitor_, 800, c.title);
+        Drive drive;
+        drive.steps = {Press(c.button)};
+        EXPECT_EQ(c.answer, RunAlert(ShowNewTaskAlert, drive));
+        const Seen &seen = drive.seen;
+        ASSERT_TRUE(seen.found);
+        EXPECT_EQ("Sentrovia New Program Alert", seen.caption);
+        EXPECT_EQ(Text(IDS_NEW_SCHEDULED_TASK), seen.message);
+        EXPECT_EQ(c.name, seen.name);
+        EXPECT_EQ(monitor_, seen.path);
+        EXPECT_EQ("Version:", seen.label);
+        EXPECT_EQ("Orvanto", seen.company);
+        EXPECT_NE(std::string::npos, seen.copyright.find("Orvanto")) << seen.copyright;
+        ExpectItemUntouched(monitor_, 800);
+        const std::string text = ReadWholeFile(history);
+        EXPECT_NE(std::string::npos, text.find("\tTASK_Alert\tTASK_SCHEDULED\tSentrovia\t"))
+            << text;
+    }
+}
+
 } // namespace

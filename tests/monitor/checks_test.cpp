@@ -1,4 +1,4 @@
-// The checks of the browser add-ons and the services, answered by their standing answers: what
+// The checks of the browser add-ons, the services and the scheduled tasks, answered by their standing answers: what
 // each answer changes and records.
 #include "checks.h"
 
@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "buildfiles.h"
+#include "detected.h"
 #include "historyline.h"
+#include "job_tasks.h"
 #include "messages.h"
 #include "monitor.h"
 #include "options.h"
@@ -17,6 +19,8 @@
 #include "registry.h"
 #include "regsandbox.h"
 #include "scratch.h"
+#include "task_doubles.h"
+#include "tasks.h"
 
 namespace {
 
@@ -29,6 +33,7 @@ constexpr char kBhoKey[] =
 constexpr char kStatsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats";
 constexpr char kCompatibilityKey[] =
     "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+constexpr char kTaskSnapshot[] = "Software\\Orvanto\\Sentrovia\\Tasks";
 constexpr char kClass[] = "{5E2E0002-0000-4000-8000-000000000001}";
 
 BOOL NoTray(DWORD, PNOTIFYICONDATAA) { return TRUE; }
@@ -177,6 +182,79 @@ TEST_F(Checks, ATurnedDownControlGetsItsKillBitAndStaysApproved)
                                    (std::string(kCompatibilityKey) + "\\" + kClass).c_str(),
                                    "Compatibility Flags"));
     EXPECT_EQ("1200", Approval(kControlSnapshot, kClass));
+}
+
+// A turned-down task is deleted (kept and recorded first) and forgotten, so it is asked about
+// again if it comes back; an approved one stays.
+TEST_F(Checks, ATurnedDownTaskIsDeletedAndForgottenAndAnApprovedOneKept)
+{
+    ASSERT_TRUE(SchedulerRunning());
+    TheSettings().option[OPT_History] = 1;
+    TakeTasksBaseline();
+    ScratchTasks tasks("sntcheck");
+    const std::string job = tasks.Name("Updater") + ".job";
+    ASSERT_TRUE(MakeJobTask(tasks.Name("Updater"), program_));
+    Answer(OPT_HideTasks, 2);
+    CheckTasks();
+    EXPECT_FALSE(JobTaskExists(tasks.Name("Updater")));
+    EXPECT_NE(std::string::npos,
+              History().find("\tScheduledTask_Remove\tTASK_SCHEDULED\t" + job + "\t"))
+        << History();
+    EXPECT_EQ("", Approval(kTaskSnapshot, job.c_str()));
+    char seen[64] = "";
+    EXPECT_GT(GetFirstSeen(program_.c_str(), kTaskKind, seen, sizeof seen), 0);
+
+    ASSERT_TRUE(MakeJobTask(tasks.Name("Updater"), program_));
+    Answer(OPT_HideTasks, 1);
+    CheckTasks();
+    EXPECT_TRUE(JobTaskExists(tasks.Name("Updater")));
+    EXPECT_EQ("800", Approval(kTaskSnapshot, job.c_str()));
+}
+
+// The 2.0 tasks are checked alike and deleted through their folders. An updater's tasks named
+// for McAfee.com come and go with its updates and are never asked about (the test prefix's 1.0
+// interface refuses names with a dot).
+TEST_F(Checks, ATurnedDownRegisteredTaskIsDeletedThroughItsFolder)
+{
+    ASSERT_TRUE(SchedulerRunning());
+    TakeTasksBaseline();
+    task_doubles::FakeScheduler scheduler;
+    task_doubles::FakeFolder vendor = task_doubles::Folder(L"Vendor");
+    vendor.tasks = {task_doubles::Task(L"Updater", L"C:\\Vendor\\up.exe", L"-check")};
+    scheduler.root.folders = {vendor};
+    scheduler.root.tasks = {task_doubles::Task(L"McAfee.com Update Check", L"C:\\m\\m.exe")};
+    task_doubles::Install(&scheduler);
+    Answer(OPT_HideTasks, 2);
+    CheckTasks();
+    EXPECT_EQ(std::vector<std::wstring>{L"\\Vendor\\Updater"}, scheduler.deleted);
+    EXPECT_NE(std::string::npos,
+              History().find("\tScheduledTask_Remove\tTASK_SCHEDULED\t\\Vendor\\Updater\t"))
+        << History();
+
+    scheduler.root.folders[0].tasks = {task_doubles::Task(L"Other", L"C:\\Vendor\\other.exe")};
+    Answer(OPT_HideTasks, 1);
+    CheckTasks();
+    EXPECT_EQ("800", Approval(kTaskSnapshot, "\\Vendor\\Other"));
+    EXPECT_EQ(1u, scheduler.deleted.size());
+    EXPECT_EQ("", Approval(kTaskSnapshot, "\\McAfee.com Update Check"));
+    task_doubles::Install(nullptr);
+    EXPECT_EQ(0, task_doubles::LiveObjects());
+}
+
+// A scheduler that does not run runs no task: the check does not look.
+TEST_F(Checks, TasksAreNotCheckedWhileTheSchedulerDoesNotRun)
+{
+    ASSERT_TRUE(SchedulerRunning());
+    TakeTasksBaseline();
+    ScratchTasks tasks("sntidle");
+    ASSERT_TRUE(MakeJobTask(tasks.Name("Waiting"), program_));
+    // On Windows 95/98/Me the scheduler runs when its window is there; here it is not.
+    platform_.platformId = VER_PLATFORM_WIN32_WINDOWS;
+    Answer(OPT_HideTasks, 2);
+    CheckTasks();
+    platform_.platformId = -1;
+    EXPECT_TRUE(JobTaskExists(tasks.Name("Waiting")));
+    EXPECT_EQ("", History());
 }
 
 } // namespace
