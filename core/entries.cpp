@@ -201,6 +201,17 @@ int32_t EntryExtra(int index)
     return entry ? entry->extra : 0;
 }
 
+void KeepEntryName(int index, const char *name)
+{
+    if (index < 0 || static_cast<size_t>(index) >= g_entries.size() || name == nullptr ||
+        strcmp(EntryWholeTitle(index), name) == 0)
+        return;
+    try {
+        g_entries[index]->wholeTitle = name;
+    } catch (const std::bad_alloc &) {
+    }
+}
+
 void SetEntryKind(int index, int32_t kindCode)
 {
     if (index >= 0 && static_cast<size_t>(index) < g_entries.size())

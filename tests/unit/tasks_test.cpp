@@ -259,6 +259,28 @@ TEST_F(Tasks, BaselineApprovesEveryListedTask)
     EXPECT_EQ(0, EntryCount());
 }
 
+// A task whose name holds the product's is shown as the product, but approved and deleted by its
+// own name: another program's task can't hide behind the product's own.
+TEST_F(Tasks, ATaskNamedForTheProductIsStillActedOnByItsOwnName)
+{
+    ASSERT_TRUE(MakeJobTask(tasks_.Name("Sentrovia Check"), program_));
+    const std::string job = Job("Sentrovia Check");
+    int index = -1;
+    for (int i = 0, count = GetScheduledTasks(); i < count; ++i)
+        if (job == EntryWholeTitle(i))
+            index = i;
+    ASSERT_GE(index, 0);
+    char shown[kTitleWidth + 1];
+    EntryTitle(index, shown, sizeof shown);
+    EXPECT_STREQ("Sentrovia", shown);
+    ClearEntryList();
+    TakeTasksBaseline();
+    EXPECT_EQ("800", Approval(job));
+    EXPECT_EQ("", Approval("Sentrovia"));
+    EXPECT_TRUE(SUCCEEDED(DeleteScheduledTask(job.c_str())));
+    EXPECT_FALSE(JobTaskExists(tasks_.Name("Sentrovia Check")));
+}
+
 // The 2.0 tasks: every folder walked, each task once, after the 1.0 work items.
 TEST_F(Tasks, RegisteredTasksOfEveryFolderFollowTheWorkItemsOnce)
 {
