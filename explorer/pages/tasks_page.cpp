@@ -19,8 +19,8 @@
 namespace {
 
 constexpr ListColumn kColumns[] = {
-    {IDS_COLUMN_NAME, 170},          {IDS_COLUMN_PROGRAM, 140}, {IDS_COLUMN_COMPANY, 160},
-    {IDS_COLUMN_NEXT_RUN_TIME, 130}, {IDS_COLUMN_LAST_RUN_TIME, 130},
+    {IDS_COLUMN_NAME, 240},          {IDS_COLUMN_PROGRAM, 150}, {IDS_COLUMN_COMPANY, 170},
+    {IDS_COLUMN_NEXT_RUN_TIME, 210}, {IDS_COLUMN_LAST_RUN_TIME, 210},
 };
 
 int Fill() { return GetScheduledTasks(); }
