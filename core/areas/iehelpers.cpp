@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cctype>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>

@@ -475,9 +475,31 @@ int WriteText(const std::string &text, char *out, size_t capacity)
     return static_cast<int>(strlen(out));
 }
 
-int StatusTextOf(UINT id, char *out, size_t capacity)
+// Runs onRegistered on the 2.0 task or onWorkItem on the 1.0 work item the title names, in an
+// operation of its own; neither when the task is not found.
+template <typename OnRegistered, typename OnWorkItem1>
+void OnTask(const char *title, OnRegistered onRegistered, OnWorkItem1 onWorkItem)
 {
-    return LoadText(id, out, capacity);
+    if (title == nullptr)
+        return;
+    SchedulerSession session;
+    if (!session.started())
+        return;
+    if (IsTask2Title(title)) {
+        OnRegisteredTask(title, [&](ITaskFolder *folder, const std::wstring &name) {
+            return WithTask2(folder, name, [&](IRegisteredTask *task) {
+                onRegistered(task);
+                return S_OK;
+            });
+        });
+        return;
+    }
+    OnWorkItem(title, [&](ITaskScheduler *scheduler, const std::wstring &name) {
+        ComPtr<ITask> task;
+        if (ActivateTask(scheduler, name, task))
+            onWorkItem(task.get());
+        return S_OK;
+    });
 }
 
 // ---- The vault copy of a task ----
@@ -703,90 +725,63 @@ HRESULT DeleteScheduledTask(const char *title)
 int GetTaskComment(const char *title, char *text, size_t capacity)
 {
     std::string comment;
-    if (title != nullptr) {
-        SchedulerSession session;
-        if (session.started() && IsTask2Title(title))
-            OnRegisteredTask(title, [&](ITaskFolder *folder, const std::wstring &name) {
-                return WithTask2(folder, name, [&](IRegisteredTask *task) {
-                    ComPtr<ITaskDefinition> definition;
-                    ComPtr<IRegistrationInfo> info;
-                    Bstr description;
-                    if (SUCCEEDED(task->get_Definition(
-                            reinterpret_cast<ITaskDefinition **>(definition.put()))) &&
-                        definition.get() != nullptr &&
-                        SUCCEEDED(definition->get_RegistrationInfo(
-                            reinterpret_cast<IRegistrationInfo **>(info.put()))) &&
-                        info.get() != nullptr && SUCCEEDED(info->get_Description(description.put())))
-                        comment = Narrow(description.text());
-                    return S_OK;
-                });
-            });
-        else if (session.started())
-            OnWorkItem(title, [&](ITaskScheduler *scheduler, const std::wstring &name) {
-                ComPtr<ITask> task;
-                TaskMemory<LPWSTR> got;
-                if (ActivateTask(scheduler, name, task) && SUCCEEDED(task->GetComment(&got.value)))
-                    comment = Narrow(got.value);
-                return S_OK;
-            });
-    }
+    OnTask(
+        title,
+        [&](IRegisteredTask *task) {
+            ComPtr<ITaskDefinition> definition;
+            ComPtr<IRegistrationInfo> info;
+            Bstr description;
+            if (SUCCEEDED(task->get_Definition(
+                    reinterpret_cast<ITaskDefinition **>(definition.put()))) &&
+                definition.get() != nullptr &&
+                SUCCEEDED(definition->get_RegistrationInfo(
+                    reinterpret_cast<IRegistrationInfo **>(info.put()))) &&
+                info.get() != nullptr && SUCCEEDED(info->get_Description(description.put())))
+                comment = Narrow(description.text());
+        },
+        [&](ITask *task) {
+            TaskMemory<LPWSTR> got;
+            if (SUCCEEDED(task->GetComment(&got.value)))
+                comment = Narrow(got.value);
+        });
     return WriteText(comment, text, capacity);
 }
 
 int GetTaskStatusText(const char *title, char *text, size_t capacity)
 {
     UINT id = 0;
-    if (title != nullptr) {
-        SchedulerSession session;
-        if (session.started() && IsTask2Title(title))
-            OnRegisteredTask(title, [&](ITaskFolder *folder, const std::wstring &name) {
-                return WithTask2(folder, name, [&](IRegisteredTask *task) {
-                    TASK_STATE state = TASK_STATE_UNKNOWN;
-                    task->get_State(&state);
-                    id = state == TASK_STATE_RUNNING    ? IDS_TASK_STATUS_RUNNING
-                         : state == TASK_STATE_DISABLED ? IDS_TASK_STATUS_NOT_SCHEDULED
-                                                        : IDS_TASK_STATUS_READY;
-                    return S_OK;
-                });
-            });
-        else if (session.started())
-            OnWorkItem(title, [&](ITaskScheduler *scheduler, const std::wstring &name) {
-                ComPtr<ITask> task;
-                HRESULT status = S_OK;
-                if (ActivateTask(scheduler, name, task) && SUCCEEDED(task->GetStatus(&status)))
-                    id = status == kTaskRunning        ? IDS_TASK_STATUS_RUNNING
-                         : status == kTaskNotScheduled ? IDS_TASK_STATUS_NOT_SCHEDULED
-                                                       : IDS_TASK_STATUS_READY;
-                return S_OK;
-            });
-    }
+    OnTask(
+        title,
+        [&](IRegisteredTask *task) {
+            TASK_STATE state = TASK_STATE_UNKNOWN;
+            task->get_State(&state);
+            id = state == TASK_STATE_RUNNING    ? IDS_TASK_STATUS_RUNNING
+                 : state == TASK_STATE_DISABLED ? IDS_TASK_STATUS_NOT_SCHEDULED
+                                                : IDS_TASK_STATUS_READY;
+        },
+        [&](ITask *task) {
+            HRESULT status = S_OK;
+            if (SUCCEEDED(task->GetStatus(&status)))
+                id = status == kTaskRunning        ? IDS_TASK_STATUS_RUNNING
+                     : status == kTaskNotScheduled ? IDS_TASK_STATUS_NOT_SCHEDULED
+                                                   : IDS_TASK_STATUS_READY;
+        });
     if (id == 0)
         return WriteText("", text, capacity);
-    return StatusTextOf(id, text, capacity);
+    return LoadText(id, text, capacity);
 }
 
 int GetTaskNextRunTime(const char *title, char *text, size_t capacity)
 {
     std::string next;
-    if (title != nullptr) {
-        SchedulerSession session;
-        if (session.started() && IsTask2Title(title))
-            OnRegisteredTask(title, [&](ITaskFolder *folder, const std::wstring &name) {
-                return WithTask2(folder, name, [&](IRegisteredTask *task) {
-                    DATE date = 0;
-                    const HRESULT result = task->get_NextRunTime(&date);
-                    next = TimeText(result, date);
-                    return S_OK;
-                });
-            });
-        else if (session.started())
-            OnWorkItem(title, [&](ITaskScheduler *scheduler, const std::wstring &name) {
-                ComPtr<ITask> task;
-                if (ActivateTask(scheduler, name, task))
-                    next = TaskTime(task.get(), true);
-                return S_OK;
-            });
-    }
+    OnTask(
+        title,
+        [&](IRegisteredTask *task) {
+            DATE date = 0;
+            const HRESULT result = task->get_NextRunTime(&date);
+            next = TimeText(result, date);
+        },
+        [&](ITask *task) { next = TaskTime(task, true); });
     return WriteText(next, text, capacity);
 }
 

@@ -60,8 +60,6 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
     }
 }
 
-void Create(ListPage &page) { SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE); }
-
 struct Helper {
     std::string path;
     std::string detail;
@@ -88,26 +86,11 @@ void RemoveSelected(ListPage &page)
     FillListPage(page);
 }
 
-bool Command(ListPage &page, int id)
-{
-    if (id != IDC_PAGE_REMOVE)
-        return false;
-    RemoveSelected(page);
-    return true;
-}
-
-void Menu(ListPage &, HMENU menu, int entry)
-{
-    AppendProgramGroup(menu, entry);
-    AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
-    AppendMenuText(menu, IDM_PAGE_DELETE_ON_REBOOT, IDS_DELETE_ON_REBOOT_ITEM);
-}
-
 }  // namespace
 
 const ListPageTraits kIEHelpersPageTraits = {
     AREA_IEHelpers, IDS_IE_PAGE_INTRO, IDS_IE_PAGE_HINT, kColumns,
     static_cast<int>(sizeof kColumns / sizeof kColumns[0]), Fill, CellOf<ColumnText>,
-    SortKeyOf<ColumnText>, nullptr, Create,
-    Command, nullptr, Menu,
+    SortKeyOf<ColumnText>, nullptr, CreateRemoveButton,
+    RemoveCommand<RemoveSelected>, nullptr, RemovalMenu,
 };

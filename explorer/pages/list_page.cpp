@@ -654,6 +654,15 @@ void AppendProgramGroup(HMENU menu, int entry)
         AppendMenuText(menu, IDM_PAGE_VIEW_NOTE, IDS_VIEW_NOTE);
 }
 
+void CreateRemoveButton(ListPage &page) { SetItemText(page.window, IDC_PAGE_REMOVE, IDS_REMOVE); }
+
+void RemovalMenu(ListPage &, HMENU menu, int entry)
+{
+    AppendProgramGroup(menu, entry);
+    AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
+    AppendMenuText(menu, IDM_PAGE_DELETE_ON_REBOOT, IDS_DELETE_ON_REBOOT_ITEM);
+}
+
 HMENU BuildContextMenu(ListPage &page, int entry)
 {
     HMENU menu = CreatePopupMenu();

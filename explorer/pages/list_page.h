@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "area.h"
+#include "ids.h"
 
 constexpr int kMaxColumns = 6;
 constexpr size_t kCellText = 1024;
@@ -105,6 +106,18 @@ int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
 
 // The program group of the context menu: Info..., folder, properties and the note.
 void AppendProgramGroup(HMENU menu, int entry);
+
+// The pages whose own action is Remove: its button, its command (the page's removal of the
+// selected rows) and the menu of the program group, Remove and Delete File on Reboot.
+void CreateRemoveButton(ListPage &page);
+void RemovalMenu(ListPage &page, HMENU menu, int entry);
+template <void (*RemoveSelected)(ListPage &page)> bool RemoveCommand(ListPage &page, int id)
+{
+    if (id != IDC_PAGE_REMOVE)
+        return false;
+    RemoveSelected(page);
+    return true;
+}
 // The common menu commands on an entry's program file; true when handled.
 bool ProgramCommand(int id, int entry);
 

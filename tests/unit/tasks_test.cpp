@@ -56,6 +56,17 @@ void PrintTo(const Listed &l, std::ostream *out)
     *out << "{" << l.title << " | " << l.path << " | " << l.next << " | " << l.last << "}";
 }
 
+SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute)
+{
+    SYSTEMTIME time{};
+    time.wYear = year;
+    time.wMonth = month;
+    time.wDay = day;
+    time.wHour = hour;
+    time.wMinute = minute;
+    return time;
+}
+
 std::string Approval(const std::string &title)
 {
     char text[64] = "";
@@ -164,17 +175,11 @@ TEST_F(Tasks, EachBatchOfFiveIsListedLastToFirst)
 
 TEST_F(Tasks, TimesAreTheHistoryDateTextAndNeverWithoutOne)
 {
-    SYSTEMTIME time{};
-    time.wYear = 2008;
-    time.wMonth = 3;
-    time.wDay = 7;
-    time.wHour = 0;
-    time.wMinute = 5;
+    SYSTEMTIME time = At(2008, 3, 7, 0, 5);
     char text[64];
     ASSERT_TRUE(TaskTimeText(time, text, sizeof text));
     EXPECT_STREQ("03/07/2008  12:05 AM", text);
-    time.wHour = 13;
-    time.wMinute = 30;
+    time = At(2008, 3, 7, 13, 30);
     ASSERT_TRUE(TaskTimeText(time, text, sizeof text));
     EXPECT_STREQ("03/07/2008  1:30 PM", text);
     time = SYSTEMTIME{};
@@ -183,12 +188,7 @@ TEST_F(Tasks, TimesAreTheHistoryDateTextAndNeverWithoutOne)
 
     // A task that never ran and has no trigger: never on both counts.
     ASSERT_TRUE(MakeJobTask(tasks_.Name("Idle"), program_, "Nightly clean-up"));
-    SYSTEMTIME later{};
-    later.wYear = 2031;
-    later.wMonth = 3;
-    later.wDay = 7;
-    later.wHour = 13;
-    later.wMinute = 30;
+    const SYSTEMTIME later = At(2031, 3, 7, 13, 30);
     ASSERT_TRUE(MakeJobTask(tasks_.Name("Timed"), program_, "", &later));
     const std::vector<Listed> listed = Listing();
     ASSERT_EQ(2u, listed.size());
@@ -210,10 +210,7 @@ TEST_F(Tasks, TextsAndDeletionFindTheTaskIgnoringCase)
     EXPECT_EQ("Copies the documents", Text(GetTaskComment, upper));
     // No trigger: nothing schedules it.
     EXPECT_EQ("Status: Not Scheduled", Text(GetTaskStatusText, upper));
-    SYSTEMTIME later{};
-    later.wYear = 2031;
-    later.wMonth = 1;
-    later.wDay = 1;
+    const SYSTEMTIME later = At(2031, 1, 1, 0, 0);
     ASSERT_TRUE(MakeJobTask(tasks_.Name("Timed"), program_, "", &later));
     EXPECT_EQ("Status: Ready", Text(GetTaskStatusText, Job("Timed")));
     // A title that matches no task: empty texts, and a delete that deletes nothing.
@@ -397,6 +394,14 @@ TEST_F(Tasks, RemovalKeepsTheTaskSoTheHistoryPutsItBackExactly)
     EXPECT_EQ("800", Approval(Job("Nightly")));
     // Put back once: a second restore finds the name taken and changes nothing.
     EXPECT_EQ(0, RestoreHistoryEvent(0));
+    // A record of a deletion that kept nothing (history off at the time, or an older release's)
+    // is not offered for restoring.
+    ASSERT_EQ(kHistoryWritten, WriteHistoryRecord(Job("Older").c_str(), "", "", kTaskKind,
+                                                  kActionScheduledTaskRemove));
+    ASSERT_EQ(2, LoadHistory());
+    EXPECT_EQ(0, CanRestoreHistoryEvent(1));
+    EXPECT_EQ(0, RestoreHistoryEvent(1));
+    DeleteFileA(programFolder_.File("history.txt").c_str());
 
     // A 2.0 task goes the same way through its folder.
     FakeScheduler scheduler;
@@ -406,8 +411,8 @@ TEST_F(Tasks, RemovalKeepsTheTaskSoTheHistoryPutsItBackExactly)
     task_doubles::Install(&scheduler);
     ASSERT_EQ(TaskRemoval::Removed, RemoveScheduledTask("\\Vendor\\Updater", "C:\\Vendor\\up.exe"));
     EXPECT_EQ(std::vector<std::wstring>{L"\\Vendor\\Updater"}, scheduler.deleted);
-    ASSERT_EQ(2, LoadHistory());
-    EXPECT_EQ(1, RestoreHistoryEvent(1));
+    ASSERT_EQ(1, LoadHistory());
+    EXPECT_EQ(1, RestoreHistoryEvent(0));
     EXPECT_EQ(std::vector<std::wstring>{L"\\Vendor\\Updater"}, scheduler.registered);
     EXPECT_EQ(0, task_doubles::LiveObjects());
 }
