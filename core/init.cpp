@@ -158,6 +158,9 @@ void InitializeSettings()
     TakeMissingMarkedBaselines();
     KeepAutoUpdateSetting();
     ApplySettingsVersion();
+    for (int id = 0; id < AREA_COUNT; ++id)
+        if (Area(AreaId(id)).atStart != nullptr)
+            Area(AreaId(id)).atStart();
     LoadOptions();
     RestartCountdowns();
     RegisterInfoVerb();

@@ -108,6 +108,10 @@ struct AreaRow {
     int menuCommand = 0;
     UINT menuText = 0;
 
+    // Made ready at every start of either program, after the baselines and before the options
+    // are loaded; null: nothing to prepare.
+    void (*atStart)() = nullptr;
+
     // Puts back what a record of the area's kind codes undid; 1 when done. Null: nothing to undo.
     int (*restore)(const RestoreRecord &record) = nullptr;
 };
@@ -149,3 +153,4 @@ int RestoreStartupRecord(const RestoreRecord &record);
 int RestoreIEHelperRecord(const RestoreRecord &record);
 int ListStartupForDating();
 int ListRunningProgramsForDating();
+void PrepareFileTypes();

@@ -39,6 +39,8 @@ int ShowIEHelperAlert(const AlertContext &item);
 int ShowActiveXAlert(const AlertContext &item);
 int ShowNewServiceAlert(const AlertContext &item);
 int ShowNewTaskAlert(const AlertContext &item);
+// The item path is the approved command, the second path the new one, the title the extension.
+int ShowFileTypeAlert(const AlertContext &item);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);
@@ -55,6 +57,8 @@ int NewProgramAnswer(int command, int kindCode, int repeatCounter);
 int YesNoAnswer(int command);
 // The new-service alert's: Yes approves; No, Escape and the close box reject.
 int NewServiceAnswer(int command);
+// The file-type alert's: Yes and the cancel command keep the change; No puts the approved back.
+int FileTypeAnswer(int command);
 // The text of a service's start type (2 Automatic, 3 Manual, 4 Disabled, else Unknown).
 UINT StartTypeTextId(int start);
 

@@ -12,7 +12,7 @@ struct CheckRow {
 constexpr CheckRow kChecks[] = {
     {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, nullptr},
     {AREA_ActiveX, CheckActiveX}, {AREA_HostFile, nullptr},  {AREA_StartPage, nullptr},
-    {AREA_FileType, nullptr, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, nullptr},
+    {AREA_FileType, CheckFileTypes, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, nullptr},
     {AREA_Services, CheckServices},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},
 };

@@ -13,5 +13,6 @@ void CheckIEHelpers();
 void CheckActiveX();
 void CheckServices();
 void CheckTasks();
+void CheckFileTypes();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();
