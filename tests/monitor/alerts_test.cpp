@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -941,6 +942,66 @@ TEST_F(AlertDialogs, NewTaskAlertNamesTheTaskAndRecordsTheAsking)
         const std::string text = ReadWholeFile(history);
         EXPECT_NE(std::string::npos, text.find("\tTASK_Alert\tTASK_SCHEDULED\tSentrovia\t"))
             << text;
+    }
+}
+
+// The approved command above the new one, each named by its program where the file tells it;
+// Yes and the cancel command keep the change, No puts the approved one back.
+TEST_F(AlertDialogs, FileTypeAlertShowsBothCommandsAndTheirPrograms)
+{
+    const struct {
+        int button, answer;
+    } answers[] = {{IDYES, 6}, {IDNO, 7}, {IDCANCEL, 6}};
+    for (const auto &c : answers) {
+        SCOPED_TRACE(c.button);
+        Alert(monitor_, 400, ".txt");
+        CopyItem(g_item.secondPath, "C:\\nowhere\\other.exe %1");
+        Drive drive;
+        std::map<int, std::string> texts;
+        bool largeNames = false, underlined = false, topmost = false;
+        std::string caption;
+        drive.steps = {[&](HWND dialog) {
+                           for (int id : {IDC_FILETYPE_HEADING, IDC_FILETYPE_EXTENSION,
+                                          IDC_FILETYPE_CURRENT_LABEL, IDC_FILETYPE_NEW_LABEL,
+                                          IDC_FILETYPE_QUESTION, IDC_FILETYPE_CURRENT_NAME,
+                                          IDC_FILETYPE_CURRENT_PATH, IDC_FILETYPE_CURRENT_COMPANY,
+                                          IDC_FILETYPE_NEW_NAME, IDC_FILETYPE_NEW_PATH,
+                                          IDC_FILETYPE_NEW_COMPANY, IDC_FILETYPE_CURRENT_INFO,
+                                          IDYES, IDNO})
+                               texts[id] = ItemText(dialog, id);
+                           largeNames = ItemFont(dialog, IDC_FILETYPE_CURRENT_NAME) ==
+                                            GetAlertFont(FONT_LargeArial) &&
+                                        ItemFont(dialog, IDC_FILETYPE_NEW_NAME) ==
+                                            GetAlertFont(FONT_LargeArial);
+                           underlined = ItemFont(dialog, IDC_FILETYPE_EXTENSION) ==
+                                        GetAlertFont(FONT_UnderlinedVerdana);
+                           topmost = (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+                           char text[128] = "";
+                           GetWindowTextA(dialog, text, sizeof text);
+                           caption = text;
+                           return true;
+                       },
+                       Press(c.button)};
+        EXPECT_EQ(c.answer, RunAlert(ShowFileTypeAlert, drive));
+        EXPECT_EQ("Sentrovia File Type Change Alert", caption);
+        EXPECT_EQ(Text(IDS_FILE_TYPE_CHANGED), texts[IDC_FILETYPE_HEADING]);
+        EXPECT_EQ(".txt", texts[IDC_FILETYPE_EXTENSION]);
+        EXPECT_EQ(Text(IDS_FILE_TYPE_CURRENT), texts[IDC_FILETYPE_CURRENT_LABEL]);
+        EXPECT_EQ(Text(IDS_FILE_TYPE_NEW), texts[IDC_FILETYPE_NEW_LABEL]);
+        EXPECT_EQ(Text(IDS_FILE_TYPE_OK), texts[IDC_FILETYPE_QUESTION]);
+        EXPECT_EQ(monitor_, texts[IDC_FILETYPE_CURRENT_PATH]);
+        EXPECT_EQ("Sentrovia", texts[IDC_FILETYPE_CURRENT_NAME]);
+        EXPECT_EQ("Orvanto", texts[IDC_FILETYPE_CURRENT_COMPANY]);
+        // A program that is not there tells nothing: the template's own texts stay.
+        EXPECT_EQ("C:\\nowhere\\other.exe %1", texts[IDC_FILETYPE_NEW_PATH]);
+        EXPECT_EQ("", texts[IDC_FILETYPE_NEW_NAME]);
+        EXPECT_EQ("Company name not included in this program.", texts[IDC_FILETYPE_NEW_COMPANY]);
+        EXPECT_EQ("Info...", texts[IDC_FILETYPE_CURRENT_INFO]);
+        EXPECT_EQ("&Yes", texts[IDYES]);
+        EXPECT_EQ("&No", texts[IDNO]);
+        EXPECT_TRUE(largeNames);
+        EXPECT_TRUE(underlined);
+        EXPECT_TRUE(topmost);
     }
 }
 

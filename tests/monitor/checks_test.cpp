@@ -1,4 +1,4 @@
-// The checks of the browser add-ons, the services and the scheduled tasks, answered by their standing answers: what
+// The checks of the browser add-ons, the services, the scheduled tasks and the file types, answered by their standing answers: what
 // each answer changes and records.
 #include "checks.h"
 
@@ -10,6 +10,7 @@
 
 #include "buildfiles.h"
 #include "detected.h"
+#include "filetypes.h"
 #include "historyline.h"
 #include "job_tasks.h"
 #include "messages.h"
@@ -255,6 +256,51 @@ TEST_F(Checks, TasksAreNotCheckedWhileTheSchedulerDoesNotRun)
     platform_.platformId = -1;
     EXPECT_TRUE(JobTaskExists(tasks.Name("Waiting")));
     EXPECT_EQ("", History());
+}
+
+// A file type's command that moved to another folder with the same name and arguments is no
+// change; one whose tail changed is put back when turned down, kept when accepted, and put back
+// without a question when file types are locked.
+TEST_F(Checks, FileTypeChangesAreJudgedByTheCommandsTail)
+{
+    const auto command = [](const char *progId) {
+        return std::string("Software\\Classes\\") + progId + "\\shell\\open\\command";
+    };
+    const struct {
+        const char *ext, *progId, *approved, *now;
+    } types[] = {{"vfa", "VfaFile", "\"C:\\Old Place\\open.exe\" \"%1\"", "D:\\New\\open.exe \"%1\""},
+                 {"vfb", "VfbFile", "C:\\Vfx\\open.exe %1", "C:\\Vfx\\open.exe /evil %1"},
+                 {"vfc", "VfcFile", "C:\\Vfx\\open.exe %1", "C:\\Vfx\\other.exe %1"}};
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Class", nullptr, "vfa;vfb;vfc;");
+    for (const auto &type : types) {
+        WriteRegString(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\.") + type.ext).c_str(),
+                       nullptr, type.progId);
+        WriteRegString(HKEY_LOCAL_MACHINE, command(type.progId).c_str(), nullptr, type.approved);
+        RecordAssociation(type.ext, SOURCE_System);
+        WriteRegString(HKEY_LOCAL_MACHINE, command(type.progId).c_str(), nullptr, type.now);
+    }
+    const auto now = [&](const char *progId) {
+        char text[256] = "";
+        ReadRegString(HKEY_LOCAL_MACHINE, command(progId).c_str(), nullptr, text, sizeof text);
+        return std::string(text);
+    };
+    Answer(OPT_HideFileType, 2);
+    CheckFileTypes();
+    EXPECT_EQ(types[0].now, now("VfaFile"));
+    EXPECT_EQ(types[1].approved, now("VfbFile"));
+    EXPECT_EQ(types[2].approved, now("VfcFile"));
+
+    // Accepted: the new command is the approved one from now on.
+    WriteRegString(HKEY_LOCAL_MACHINE, command("VfbFile").c_str(), nullptr, types[1].now);
+    Answer(OPT_HideFileType, 1);
+    CheckFileTypes();
+    EXPECT_EQ(types[1].now, now("VfbFile"));
+    WriteRegString(HKEY_LOCAL_MACHINE, command("VfcFile").c_str(), nullptr, types[2].now);
+    TheSettings().option[OPT_LockFileTypes] = 1;
+    CheckFileTypes();
+    EXPECT_EQ(types[1].now, now("VfbFile"));
+    EXPECT_EQ(types[2].approved, now("VfcFile"));
+    TheSettings().option[OPT_LockFileTypes] = 0;
 }
 
 } // namespace
