@@ -775,4 +775,59 @@ TEST_F(Watch, NewScheduledTaskIsDeletedOnNoAndApprovedForGoodOnYes)
     SetOption("Tasks", "11");
 }
 
+// Another program changes which program opens .txt: the Monitor shows both commands, No writes
+// the approved one back, and with file types locked it is put back without a question.
+TEST_F(Watch, ChangedFileTypeIsShownWithBothCommandsAndPutBack)
+{
+    const std::string key = "HKLM\\Software\\Classes\\txtfile\\shell\\open\\command";
+    char approved[512] = "";
+    DWORD size = sizeof approved;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\txtfile\\shell\\open\\command",
+                           nullptr, RRF_RT_REG_SZ, nullptr, approved, &size));
+    const auto command = [] {
+        char text[512] = "";
+        DWORD length = sizeof text;
+        RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\txtfile\\shell\\open\\command",
+                     nullptr, RRF_RT_REG_SZ, nullptr, text, &length);
+        return std::string(text);
+    };
+    SetOption("FileType", "1");
+    SetOption("HideFileType", "0");
+    SetOption("LockFileTypes", "0");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    const std::string hijack = "C:\\hijack\\viewer.exe %1";
+    Reg("add \"" + key + "\" /ve /d \"" + hijack + "\" /f");
+
+    HWND alert = nullptr;
+    for (int turn = 0; turn < 4 && alert == nullptr; ++turn) {
+        VerifyTurn(monitor);
+        alert = WaitForWindow("#32770", "Sentrovia File Type Change Alert", 3000);
+    }
+    ASSERT_NE(nullptr, alert);
+    EXPECT_EQ(approved, ItemText(alert, 1113));
+    EXPECT_EQ(hijack, ItemText(alert, 1117));
+    EXPECT_EQ(".TXT", Upper(ItemText(alert, 1121)));
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDNO)));
+    std::string now;
+    for (int wait = 0; wait < 50 && (now = command()) != approved; ++wait)
+        Sleep(100);
+    EXPECT_EQ(approved, now);
+
+    // Locked: put back on the next look, and nobody is asked.
+    SetOption("LockFileTypes", "1");
+    SetOption("Update", "1");
+    Reg("add \"" + key + "\" /ve /d \"" + hijack + "\" /f");
+    for (int turn = 0; turn < 4 && (now = command()) != approved; ++turn)
+        VerifyTurn(monitor);
+    EXPECT_EQ(approved, now);
+    EXPECT_EQ(nullptr, FindWindowA("#32770", "Sentrovia File Type Change Alert"));
+    SetOption("LockFileTypes", "0");
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\txtfile\\shell\\open\\command",
+                    nullptr, REG_SZ, approved, static_cast<DWORD>(strlen(approved) + 1));
+}
+
 } // namespace
