@@ -121,6 +121,11 @@
 #define IDD_PAGE_DELAYED_START    197
 #define IDD_PAGE_ACTIVEX          201
 
+/* Add File Type Extension (145): the label, the extension's field, OK and Cancel */
+#define IDD_ADD_FILE_TYPE         145
+#define IDC_ADD_FILE_TYPE_LABEL   1270
+#define IDC_ADD_FILE_TYPE_FIELD   1271
+
 /* List page controls (the same on every page) */
 #define IDC_PAGE_ENABLE           10
 #define IDC_PAGE_DISABLE          11
@@ -172,6 +177,11 @@
 #define IDS_COLUMN_STARTUP        2019
 #define IDS_COLUMN_NEXT_RUN_TIME  2020
 #define IDS_COLUMN_LAST_RUN_TIME  2021
+#define IDS_COLUMN_CLASS          2022
+#define IDS_COLUMN_EXTENSION      2023
+#define IDS_SOURCE_SYSTEM         2024
+#define IDS_SOURCE_EXPLORER       2025
+#define IDS_ADD_FILE_TYPE_CAPTION 2026
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

@@ -362,7 +362,7 @@ int AddMonitoredType(const char *text)
         typed.resize(kTypedLimit);
     const std::string ext = Trimmed(Undotted(typed).c_str());
     if (ext.empty())
-        return 0;
+        return kNothingToAdd;
     std::string list = MonitoredList();
     if (list.size() + ext.size() >= kListRoom)
         return IDS_FILE_TYPES_LIMIT;

@@ -32,8 +32,10 @@ void RestoreAssociation(const char *ext, int source);
 // The approved class name and command of a source; each empty when none.
 void ApprovedAssociation(const char *ext, int source, char *className, size_t classCapacity,
                          char *command, size_t commandCapacity);
-// Adds an extension typed by the user (with or without its dot) to the monitored list: 0, or the
-// string id of the message to show (IDS_FILE_TYPES_LIMIT, IDS_FILE_TYPE_ALREADY_WATCHED).
+// Adds an extension typed by the user (with or without its dot and blanks) to the monitored
+// list: 0, kNothingToAdd for a text that names none, or the string id of the message to show
+// (IDS_FILE_TYPES_LIMIT, IDS_FILE_TYPE_ALREADY_WATCHED).
+constexpr int kNothingToAdd = -1;
 int AddMonitoredType(const char *text);
 // Stops watching an extension (given without its dot); 1.
 int RemoveMonitoredType(const char *ext);

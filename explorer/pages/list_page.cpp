@@ -106,13 +106,17 @@ int EntryImage(ListPage &page, int entry)
     if (image >= 0)
         return image;
     char program[MAX_PATH];
-    CleanPath(EntryWholePath(entry), program, sizeof program);
-    // Many entries may run one file: its icon is read and held once.
-    const std::string file = FileKey(program);
+    int index = 0;
+    if (page.traits->iconOf != nullptr)
+        page.traits->iconOf(entry, program, sizeof program, &index);
+    else
+        CleanPath(EntryWholePath(entry), program, sizeof program);
+    // Many entries may show one file's icon: it is read and held once.
+    const std::string file = FileKey(program) + "," + std::to_string(index);
     if (auto known = page.fileImages.find(file); known != page.fileImages.end())
         return image = known->second;
     HICON icon = nullptr;
-    ExtractIconExA(program, 0, nullptr, &icon, 1);
+    ExtractIconExA(program, index, nullptr, &icon, 1);
     image = ImageList_AddIcon(page.images, icon != nullptr ? icon : LoadIconA(nullptr, IDI_APPLICATION));
     if (icon != nullptr)
         DestroyIcon(icon);
@@ -647,6 +651,11 @@ void AppendProgramGroup(HMENU menu, int entry)
     AppendMenuText(menu, IDC_PAGE_INFO, IDS_INFO, false);
     AppendMenuText(menu, IDM_PAGE_EXPLORE_FOLDER, IDS_EXPLORE_FOLDER);
     AppendMenuText(menu, IDM_PAGE_PROPERTIES, IDS_PROGRAM_PROPERTIES);
+    AppendNoteItem(menu, entry);
+}
+
+void AppendNoteItem(HMENU menu, int entry)
+{
     char path[kPathWidth + 1];
     char note[MAX_PATH];
     EntryPath(entry, path, sizeof path);

@@ -53,6 +53,8 @@ struct ListPageTraits {
     void (*menu)(ListPage &page, HMENU menu, int entry);
     AskedAgain askedAgain = AskedAgain::Nothing;
     bool listing = true;  // the context menu offers the listing report
+    // The file and index of a row's icon; null: the first icon of the program the path names.
+    void (*iconOf)(int entry, char *file, size_t capacity, int *index) = nullptr;
 };
 
 struct ListPage {
@@ -82,6 +84,7 @@ extern const ListPageTraits kActiveXPageTraits;
 extern const ListPageTraits kServicesPageTraits;
 extern const ListPageTraits kActiveTasksPageTraits;
 extern const ListPageTraits kTasksPageTraits;
+extern const ListPageTraits kFileTypesPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -106,6 +109,8 @@ int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
 
 // The program group of the context menu: Info..., folder, properties and the note.
 void AppendProgramGroup(HMENU menu, int entry);
+// The note's item, when the entry's program has a note.
+void AppendNoteItem(HMENU menu, int entry);
 
 // The pages whose own action is Remove: its button, its command (the page's removal of the
 // selected rows) and the menu of the program group, Remove and Delete File on Reboot.

@@ -21,8 +21,6 @@ constexpr ListPageTraits CookiesPage()
 }
 
 constexpr ListPageTraits kCookiesPage = CookiesPage();
-constexpr ListPageTraits kFileTypesPage =
-    Bare(AREA_FileType, IDS_FILE_TYPES_PAGE_INTRO, IDS_FILE_TYPES_PAGE_HINT);
 constexpr ListPageTraits kHiddenPage =
     Bare(AREA_Hidden, IDS_HIDDEN_PAGE_INTRO, IDS_HIDDEN_PAGE_HINT);
 
@@ -36,7 +34,7 @@ constexpr PageRow kPages[] = {
     {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPageTraits},
     {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPageTraits},
     {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
-    {AREA_FileType, &kFileTypesPage},  {AREA_Tasks, &kTasksPageTraits},
+    {AREA_FileType, &kFileTypesPageTraits}, {AREA_Tasks, &kTasksPageTraits},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPageTraits},
     {AREA_Nuts, &kCookiesPage},        {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPage},

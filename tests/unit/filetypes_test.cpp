@@ -164,7 +164,8 @@ TEST_F(FileTypes, AddingTakesTheExtensionAsTypedOnceAndWithinTheListsRoom)
     // Its association is approved as it is now.
     EXPECT_EQ("LogFile", Read(HKEY_CURRENT_USER, kExtKey, ".log"));
     EXPECT_EQ("C:\\Logs\\view.exe %1", Read(HKEY_CURRENT_USER, kClassKey, "LogFile"));
-    EXPECT_EQ(0, AddMonitoredType("   "));
+    EXPECT_EQ(kNothingToAdd, AddMonitoredType("   "));
+    EXPECT_EQ(kNothingToAdd, AddMonitoredType(" . "));
     EXPECT_EQ("AVI;BAT;log;", List());
 
     // 1000 characters leave no room for 20 more.
