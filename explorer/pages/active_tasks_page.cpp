@@ -65,12 +65,10 @@ void Create(ListPage &page)
 
 void KillSelected(ListPage &page)
 {
-    static int entries[kMaxEntries];
-    const int count = SelectedEntries(page, entries, kMaxEntries);
-    if (count == 0) {
-        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+    const std::vector<int> entries = SelectedOrSay(page);
+    const int count = static_cast<int>(entries.size());
+    if (count == 0)
         return;
-    }
     for (int i = 0; i < count; ++i) {
         const int entry = entries[i];
         char title[kTitleWidth + 1];

@@ -57,12 +57,10 @@ void Create(ListPage &page)
 
 void RemoveSelected(ListPage &page)
 {
-    static int entries[kMaxEntries];
-    const int count = SelectedEntries(page, entries, kMaxEntries);
-    if (count == 0) {
-        ShowPageMessage(IDS_NO_FILE_TYPE_SELECTED, MB_OK | MB_ICONINFORMATION);
+    const std::vector<int> entries = SelectedOrSay(page, IDS_NO_FILE_TYPE_SELECTED);
+    const int count = static_cast<int>(entries.size());
+    if (count == 0)
         return;
-    }
     // Each removal lists the types again (is the class still used?): the rows are read out first.
     std::vector<std::string> extensions;
     for (int i = 0; i < count; ++i) {

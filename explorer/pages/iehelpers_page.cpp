@@ -68,12 +68,10 @@ struct Helper {
 
 void RemoveSelected(ListPage &page)
 {
-    static int entries[kMaxEntries];
-    const int count = SelectedEntries(page, entries, kMaxEntries);
-    if (count == 0) {
-        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+    const std::vector<int> entries = SelectedOrSay(page);
+    const int count = static_cast<int>(entries.size());
+    if (count == 0)
         return;
-    }
     std::vector<Helper> chosen;
     for (int i = 0; i < count; ++i) {
         char detail[kDetailWidth + 1];

@@ -645,6 +645,15 @@ int SelectedEntries(const ListPage &page, int *entries, int capacity)
     return count;
 }
 
+std::vector<int> SelectedOrSay(const ListPage &page, UINT noneText)
+{
+    static int entries[kMaxEntries];
+    const int count = SelectedEntries(page, entries, kMaxEntries);
+    if (count == 0)
+        ShowPageMessage(noneText, MB_OK | MB_ICONINFORMATION);
+    return std::vector<int>(entries, entries + count);
+}
+
 void AppendProgramGroup(HMENU menu, int entry)
 {
     // Info... belongs to the information dialog, which comes with later work.

@@ -12,6 +12,7 @@
 
 #include "area.h"
 #include "ids.h"
+#include "strings.h"
 
 constexpr int kMaxColumns = 6;
 constexpr size_t kCellText = 1024;
@@ -99,6 +100,8 @@ void SortRows(ListPage &page, int column, bool descending);
 int CompareEntries(const ListPageTraits &traits, int left, int right, int column, bool descending);
 // The entry indices of the selected rows, in row order; their number.
 int SelectedEntries(const ListPage &page, int *entries, int capacity);
+// The selected rows' entries; with none selected, the message is shown and none are given.
+std::vector<int> SelectedOrSay(const ListPage &page, UINT noneText = IDS_NO_SELECTION);
 // The context menu for the entry (the caller destroys it).
 HMENU BuildContextMenu(ListPage &page, int entry);
 // The patrol-time button: the dialog for the page's area, then the new look. A cancelled dialog

@@ -65,12 +65,10 @@ struct Chosen {
 
 void RemoveSelected(ListPage &page)
 {
-    static int entries[kMaxEntries];
-    const int count = SelectedEntries(page, entries, kMaxEntries);
-    if (count == 0) {
-        ShowPageMessage(IDS_NO_SELECTION, MB_OK | MB_ICONINFORMATION);
+    const std::vector<int> entries = SelectedOrSay(page);
+    const int count = static_cast<int>(entries.size());
+    if (count == 0)
         return;
-    }
     // Asking and deleting walk the tasks again: the rows are read out first.
     std::vector<Chosen> chosen;
     for (int i = 0; i < count; ++i)

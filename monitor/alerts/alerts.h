@@ -52,13 +52,12 @@ int NewProgramMessage(int kindCode, char *out, size_t capacity);
 int NewProgramName(int kindCode, const char *productName, char *out, size_t capacity);
 // The answer a command of the new-program alert gives; 0 for a command that leaves it open.
 int NewProgramAnswer(int command, int kindCode, int repeatCounter);
-// The same for the alerts that only approve or reject (delayed program, IE helper, ActiveX): Yes
-// and the cancel command (Escape, the close box) approve, as in the new-program alert; No rejects.
+// The same for the alerts that only approve or reject (delayed program, IE helper, ActiveX,
+// scheduled task, file type): Yes and the cancel command (Escape, the close box) approve, as in
+// the new-program alert; No rejects.
 int YesNoAnswer(int command);
 // The new-service alert's: Yes approves; No, Escape and the close box reject.
 int NewServiceAnswer(int command);
-// The file-type alert's: Yes and the cancel command keep the change; No puts the approved back.
-int FileTypeAnswer(int command);
 // The text of a service's start type (2 Automatic, 3 Manual, 4 Disabled, else Unknown).
 UINT StartTypeTextId(int start);
 

@@ -104,26 +104,13 @@ INT_PTR CALLBACK FileTypeAlertProc(HWND dialog, UINT message, WPARAM wParam, LPA
         LookUp(dialog, state->item, state->item.secondPath);
         return TRUE;
     default:
-        if (int answer = FileTypeAnswer(LOWORD(wParam)))
+        if (int answer = YesNoAnswer(LOWORD(wParam)))
             Close(dialog, answer);
         return TRUE;
     }
 }
 
 } // namespace
-
-int FileTypeAnswer(int command)
-{
-    switch (command) {
-    case IDYES:
-    case IDCANCEL:
-        return ANSWER_Approve;
-    case IDNO:
-        return ANSWER_Reject;
-    default:
-        return 0;
-    }
-}
 
 int ShowFileTypeAlert(const AlertContext &item)
 {
