@@ -335,4 +335,9 @@
 /* Reports */
 #define IDS_RUNNING_PROCESSES                818
 
+/* Monitored system files: the comments of the default list */
+#define IDS_HOSTS_COMMENT                    2040
+#define IDS_AUTOEXEC_COMMENT                 2041
+#define IDS_CONFIG_SYS_COMMENT               2042
+
 #endif /* SENTROVIA_STRINGS_H */

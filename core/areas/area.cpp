@@ -9,6 +9,7 @@
 #include "platform.h"
 #include "services.h"
 #include "strings.h"
+#include "sysfiles.h"
 #include "tasks.h"
 
 namespace {
@@ -79,7 +80,7 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .standingAnswer = OPT_HideSystemFiles, .patrolTitle = IDS_PATROL_HOSTS_FILE,
      .half = HALF_First, .traceText = "Verify System Files", .alertTip = IDS_TIP_HOSTS_FILE,
      .alertIcon = IDI_VERIFY_SYSTEM,
-     .sound = SOUND_SystemFileAlert},
+     .sound = SOUND_SystemFileAlert, .atStart = PrepareSystemFiles},
     {.id = AREA_StartPage,
      .period = OPT_StartPage, .realtime = OPT_RealtimeStartPage,
      .standingAnswer = OPT_HideHomePage, .patrolTitle = IDS_PATROL_BROWSER_PAGES,

@@ -41,6 +41,9 @@ int ShowNewServiceAlert(const AlertContext &item);
 int ShowNewTaskAlert(const AlertContext &item);
 // The item path is the approved command, the second path the new one, the title the extension.
 int ShowFileTypeAlert(const AlertContext &item);
+// The title is the watched file's name, the location its path; 1 when the user took the file or
+// put the saved copy back, 0 when the alert closed without either.
+int ShowSystemFileAlert(const AlertContext &item);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);

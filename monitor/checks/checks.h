@@ -14,5 +14,6 @@ void CheckActiveX();
 void CheckServices();
 void CheckTasks();
 void CheckFileTypes();
+void CheckSystemFiles();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();
