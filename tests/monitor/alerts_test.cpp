@@ -20,6 +20,7 @@
 #include "regsandbox.h"
 #include "scratch.h"
 #include "strings.h"
+#include "sysfiles.h"
 #include "texts.h"
 
 namespace {
@@ -1003,6 +1004,55 @@ TEST_F(AlertDialogs, FileTypeAlertShowsBothCommandsAndTheirPrograms)
         EXPECT_TRUE(underlined);
         EXPECT_TRUE(topmost);
     }
+}
+
+// The File Change Alert takes the new file, puts the saved copy back, or, closed without either,
+// leaves the file to be asked about again.
+TEST_F(AlertDialogs, FileChangeAlertTakesOrRejectsTheNewFile)
+{
+    RegistrySandbox sandbox;
+    ScratchFolder watched{"watched"};
+    const std::string file = watched.Write("hosts", "127.0.0.1 localhost\r\n");
+    ASSERT_EQ(1, AddSystemFile("HOSTS", file.c_str(), "Redirects domain names.", 0));
+    const struct {
+        int button, result;
+        const char *expected;
+    } cases[] = {{IDCANCEL, 0, "10.0.0.66 bank\r\n"},
+                 {IDC_SYSFILE_REJECT, 1, "127.0.0.1 localhost\r\n"},
+                 {IDC_SYSFILE_ACCEPT, 1, "10.0.0.66 bank\r\n"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.button);
+        watched.Write("hosts", "10.0.0.66 bank\r\n");
+        Alert(file, 0, "HOSTS");
+        CopyItem(g_item.location, file);
+        Drive drive;
+        std::map<int, std::string> texts;
+        std::string caption;
+        drive.steps = {[&](HWND dialog) {
+                           for (int id : {IDC_SYSFILE_HEADING, IDC_SYSFILE_NAME,
+                                          IDC_SYSFILE_LOCATION, IDC_SYSFILE_COMMENT,
+                                          IDC_SYSFILE_ACCEPT, IDC_SYSFILE_REJECT,
+                                          IDC_SYSFILE_STOP_WATCHING})
+                               texts[id] = ItemText(dialog, id);
+                           char text[128] = "";
+                           GetWindowTextA(dialog, text, sizeof text);
+                           caption = text;
+                           return true;
+                       },
+                       Press(c.button)};
+        EXPECT_EQ(c.result, RunAlert(ShowSystemFileAlert, drive));
+        EXPECT_EQ("Sentrovia: File Change Alert", caption);
+        EXPECT_EQ(Text(IDS_FILE_CHANGE_DETECTED), texts[IDC_SYSFILE_HEADING]);
+        EXPECT_EQ("HOSTS", texts[IDC_SYSFILE_NAME]);
+        EXPECT_EQ(file, texts[IDC_SYSFILE_LOCATION]);
+        EXPECT_EQ("Redirects domain names.", texts[IDC_SYSFILE_COMMENT]);
+        EXPECT_EQ("&Accept Change", texts[IDC_SYSFILE_ACCEPT]);
+        EXPECT_EQ("&Reject Change", texts[IDC_SYSFILE_REJECT]);
+        EXPECT_EQ(c.expected, ReadWholeFile(file));
+    }
+    char saved[MAX_PATH + 64];
+    ASSERT_TRUE(SavedCopyPath("HOSTS", saved, sizeof saved));
+    EXPECT_EQ("10.0.0.66 bank\r\n", ReadWholeFile(saved));
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "registry.h"
 #include "regsandbox.h"
 #include "scratch.h"
+#include "sysfiles.h"
 #include "task_doubles.h"
 #include "tasks.h"
 
@@ -301,6 +302,33 @@ TEST_F(Checks, FileTypeChangesAreJudgedByTheCommandsTail)
     EXPECT_EQ(types[1].now, now("VfbFile"));
     EXPECT_EQ(types[2].approved, now("VfcFile"));
     TheSettings().option[OPT_LockFileTypes] = 0;
+}
+
+// A standing answer for system files decides nothing: the changed file stays as it is, neither
+// taken nor put back, and is found again on the next look.
+TEST_F(Checks, AStandingAnswerLeavesAChangedSystemFileAsItIs)
+{
+    ScratchFolder watched("watched");
+    const std::string file = watched.Write("watched.txt", "before");
+    ASSERT_EQ(1, AddSystemFile("watched.txt", file.c_str(), "", 0));
+    watched.Write("watched.txt", "after the change");
+    FILETIME later;
+    SYSTEMTIME when{};
+    when.wYear = 2030;
+    when.wMonth = 1;
+    when.wDay = 2;
+    SystemTimeToFileTime(&when, &later);
+    HANDLE handle = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+    SetFileTime(handle, nullptr, nullptr, &later);
+    CloseHandle(handle);
+    for (int answer : {1, 2}) {
+        Answer(OPT_HideSystemFiles, answer);
+        CheckSystemFiles();
+        EXPECT_EQ("after the change", ReadWholeFile(file));
+        EXPECT_EQ(1, SystemFileChanged("watched.txt", file.c_str()));
+    }
 }
 
 } // namespace
