@@ -33,39 +33,10 @@ constexpr size_t kTokenLimit = 256;       // characters of one extension of the 
 constexpr size_t kTypedLimit = 255;       // characters of an extension the user types
 constexpr size_t kListRoom = 1020;        // the list and a new extension must stay below
 constexpr size_t kFieldWidth = 259;       // a look-up's class name and command
-constexpr DWORD kWholeReadLimit = 1 << 20;
 
-// A string value whole, however long, environment names filled in for REG_EXPAND_SZ; empty
-// when missing or not a string.
 std::string ReadText(HKEY root, const std::string &path, const char *name)
 {
-    RegKey key;
-    if (!key.Open(root, path.c_str(), KEY_QUERY_VALUE))
-        return std::string();
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ) || size > kWholeReadLimit)
-            return std::string();
-        std::string text(size + 1, '\0');
-        LONG result = RegQueryValueExA(key.get(), name, nullptr, &type,
-                                       reinterpret_cast<BYTE *>(&text[0]), &size);
-        if (result == ERROR_MORE_DATA)
-            continue;  // it grew in between
-        if (result != ERROR_SUCCESS)
-            return std::string();
-        text.resize(strnlen(text.c_str(), size));
-        if (type != REG_EXPAND_SZ || text.empty())
-            return text;
-        const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-        if (needed == 0 || needed > kWholeReadLimit)
-            return text;
-        std::string expanded(needed, '\0');
-        ExpandEnvironmentStringsA(text.c_str(), &expanded[0], needed);
-        expanded.resize(strnlen(expanded.c_str(), needed));
-        return expanded;
-    }
-    return std::string();
+    return ReadRegWholeString(root, path.c_str(), name);
 }
 
 void WriteText(HKEY root, const std::string &path, const char *name, const std::string &text)

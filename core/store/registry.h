@@ -14,6 +14,9 @@ int CreateRegKey(HKEY root, const char *path);
 int ReadRegString(HKEY root, const char *path, const char *name, char *buffer, size_t capacity);
 // Low 16 bits of a REG_DWORD as a signed number; 0 when missing.
 int ReadRegNumber(HKEY root, const char *path, const char *name);
+// A string value whole, however long (up to 1 MB), REG_EXPAND_SZ expanded; "" when the key or
+// value is missing or not a string. For values a hijacker may make longer than any buffer.
+std::string ReadRegWholeString(HKEY root, const char *path, const char *name);
 int WriteRegString(HKEY root, const char *path, const char *name, const char *text);
 int WriteRegNumber(HKEY root, const char *path, const char *name, DWORD number);
 // A text value of the given type (REG_SZ or REG_EXPAND_SZ), creating the key when missing.

@@ -15,5 +15,6 @@ void CheckServices();
 void CheckTasks();
 void CheckFileTypes();
 void CheckSystemFiles();
+void CheckStartPages();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();
