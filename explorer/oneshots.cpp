@@ -1,6 +1,7 @@
 // The one-shot switches: settings the Monitor can't write itself without elevation.
 #include "oneshots.h"
 
+#include "browser_pages.h"
 #include "init.h"
 #include "keys.h"
 #include "registry.h"
@@ -8,27 +9,6 @@
 #include "texts.h"
 
 namespace {
-
-constexpr char kAutoUpdateKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
-constexpr char kPrefixesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
-constexpr char kDefaultPrefixKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
-
-void CopyAutoUpdateOption()
-{
-    const int option = ReadRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions");
-    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdateKey, "AUOptions", static_cast<DWORD>(option));
-}
-
-void CopyUrlPrefix()
-{
-    char prefix[1024];
-    if (ReadRegString(HKEY_CURRENT_USER, kProductKey, "wwwPrefix", prefix, sizeof prefix) == 0)
-        LoadText(IDS_DEFAULT_URL_PREFIX, prefix);
-    WriteRegString(HKEY_LOCAL_MACHINE, kPrefixesKey, "www", prefix);
-    WriteRegString(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, nullptr, prefix);
-}
 
 // The English table is never overridden, so there is nothing of the support files to undo.
 constexpr int kEnglish = 9;
@@ -53,11 +33,11 @@ bool RunOneShots(const Switches &switches)
         return true;
     }
     if (switches.auOption) {
-        CopyAutoUpdateOption();
+        RestoreAutoUpdate();
         return true;
     }
     if (switches.setPrefix) {
-        CopyUrlPrefix();
+        RestoreUrlPrefix();
         return true;
     }
     return false;

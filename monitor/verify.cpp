@@ -116,6 +116,9 @@ int Verify()
     }
     UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     Trace("VERIFY", "Verify Automatica Updates");
+    for (int id = 0; id < AREA_COUNT; ++id)
+        if (AreaCheck everyVerify = EveryVerifyOf(AreaId(id)))
+            everyVerify();
     RunHalf(g_verify.halfFlag == 0 ? HALF_First : HALF_Second);
     ClearEntryList();
     if (state.realtimeFlag)

@@ -23,6 +23,32 @@ constexpr WatchedPage kPages[] = {
     {IDS_DESKTOP_COMPONENT_KEY, 0, "Source", "SourcePage", IDS_DESKTOP_PAGE_CHANGED},
 };
 
+constexpr char kAutoUpdateKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+constexpr char kPrefixesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+constexpr char kDefaultPrefixKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+
+std::string AutoUpdateText(int number)
+{
+    char text[256];
+    LoadText(number >= 1 && number <= 4 ? IDS_AUTO_UPDATE_OFF + (number - 1)
+                                        : IDS_AUTO_UPDATE_SETTINGS,
+             text);
+    return text;
+}
+
+// The approved prefix; "http://" when none is stored.
+std::string ApprovedPrefix()
+{
+    const std::string stored = ReadRegWholeString(HKEY_CURRENT_USER, kProductKey, "wwwPrefix");
+    if (!stored.empty())
+        return stored;
+    char prefix[64];
+    LoadText(IDS_DEFAULT_URL_PREFIX, prefix);
+    return prefix;
+}
+
 std::string WithoutSlash(std::string page)
 {
     if (!page.empty() && page.back() == '/')
@@ -56,4 +82,58 @@ void CheckBrowserPages(int (*decide)(const PageChange &change, void *context), v
         else if (answer == IDNO)
             WriteRegString(HKEY_CURRENT_USER, key, value, approved.c_str());
     }
+}
+
+int AutoUpdateChanged(SettingChange &change)
+{
+    const int approved = ReadRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions");
+    const int now = ReadRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdateKey, "AUOptions");
+    if (approved <= 0 || approved > 4) {
+        if (now != 0)
+            WriteRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions", static_cast<DWORD>(now));
+        return 0;
+    }
+    if (now == approved)
+        return 0;
+    change = {IDS_AUTO_UPDATE_CHANGED, AutoUpdateText(approved), AutoUpdateText(now)};
+    return 1;
+}
+
+void KeepAutoUpdate()
+{
+    const int now = ReadRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdateKey, "AUOptions");
+    WriteRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions", static_cast<DWORD>(now));
+}
+
+void RestoreAutoUpdate()
+{
+    const int approved = ReadRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions");
+    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdateKey, "AUOptions", static_cast<DWORD>(approved));
+}
+
+int UrlPrefixChanged(SettingChange &change)
+{
+    const std::string approved = ApprovedPrefix();
+    const std::string now = ReadRegWholeString(HKEY_LOCAL_MACHINE, kPrefixesKey, "www");
+    if (EqualsNoCase(approved.c_str(), now.c_str()))
+        return 0;
+    // No prefix at all, as the user chose to keep it: not asked again on every pass.
+    if (now.empty() && RegValueExists(HKEY_CURRENT_USER, kProductKey, "wwwPrefix") &&
+        ReadRegWholeString(HKEY_CURRENT_USER, kProductKey, "wwwPrefix").empty())
+        return 0;
+    change = {IDS_URL_PREFIX_CHANGED, approved, now};
+    return 1;
+}
+
+void KeepUrlPrefix()
+{
+    const std::string now = ReadRegWholeString(HKEY_LOCAL_MACHINE, kPrefixesKey, "www");
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, "wwwPrefix", now.c_str());
+}
+
+void RestoreUrlPrefix()
+{
+    const std::string approved = ApprovedPrefix();
+    WriteRegString(HKEY_LOCAL_MACHINE, kPrefixesKey, "www", approved.c_str());
+    WriteRegString(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, nullptr, approved.c_str());
 }

@@ -9,6 +9,7 @@
 #include "checks.h"
 #include "messages.h"
 #include "monitor.h"
+#include "platform.h"
 #include "strings.h"
 #include "texts.h"
 
@@ -41,6 +42,55 @@ int Decide(const PageChange &change, void *)
     return Ask({AREA_StartPage, &alert, ShowPageQuestion, false, Apply, nullptr});
 }
 
+
+// A setting's question: Yes puts the approved setting back, No keeps the new one.
+int AskAboutSetting(const SettingChange &change, UINT title)
+{
+    char form[1024], caption[128], name[128], full[300];
+    LoadText(change.question, form);
+    LoadText(IDS_CAPTION, caption);
+    LoadText(title, name);
+    FormatBounded(full, sizeof full, "%s - %s", caption, name);
+    std::string text(strlen(form) + change.approved.size() + change.now.size() + 1, '\0');
+    FormatBounded(&text[0], text.size(), form, change.approved.c_str(), change.now.c_str());
+    text.resize(strlen(text.c_str()));
+    Monitor().alertOpen = 1;
+    const int answer = ShowMessage(Monitor().mainWindow, text.c_str(), full,
+                                   MB_YESNO | MB_TOPMOST |
+                                       (title == IDS_URL_PREFIX_CAPTION ? MB_ICONSTOP
+                                                                        : MB_ICONEXCLAMATION));
+    Monitor().alertOpen = 0;
+    return answer;
+}
+
 } // namespace
 
 void CheckStartPages() { CheckBrowserPages(Decide, nullptr); }
+
+void CheckBrowserSettings()
+{
+    // Windows Vista and its successors let only an elevated program write these: the Explorer's
+    // one-shot switches do it there.
+    const bool throughExplorer = MajorVersion() == 6;
+    SettingChange change;
+    if (!Monitor().exiting && AutoUpdateChanged(change)) {
+        if (AskAboutSetting(change, IDS_AUTO_UPDATE_SETTINGS) == IDYES) {
+            if (throughExplorer)
+                StartExplorer("-AUOption");
+            else
+                RestoreAutoUpdate();
+        } else {
+            KeepAutoUpdate();
+        }
+    }
+    if (!Monitor().exiting && UrlPrefixChanged(change)) {
+        if (AskAboutSetting(change, IDS_URL_PREFIX_CAPTION) == IDYES) {
+            if (throughExplorer)
+                StartExplorer("-SetPrefix");
+            else
+                RestoreUrlPrefix();
+        } else {
+            KeepUrlPrefix();
+        }
+    }
+}

@@ -7,6 +7,8 @@ using AreaCheck = void (*)();
 AreaCheck CheckOf(AreaId area);
 // What an area does on every call of its half, due or not, before its countdown rule; null: none.
 AreaCheck EachPassOf(AreaId area);
+// The area's settings checked at the start of every verify, whichever half runs; null: none.
+AreaCheck EveryVerifyOf(AreaId area);
 
 void CheckStartup();
 void CheckIEHelpers();
@@ -16,5 +18,6 @@ void CheckTasks();
 void CheckFileTypes();
 void CheckSystemFiles();
 void CheckStartPages();
+void CheckBrowserSettings();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();

@@ -45,6 +45,10 @@ protected:
         LoadOptions();
         // The scheduler's tasks are the machine's, not the sandbox's: approved without asking.
         TheSettings().option[OPT_HideTasks] = 1;
+        // The web address prefix as Windows ships it, so no pass stops to ask about it.
+        WriteRegString(HKEY_LOCAL_MACHINE,
+                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes", "www",
+                       "http://");
         RestartCountdowns();
         StartTrace(true);
     }

@@ -100,4 +100,60 @@ TEST_F(BrowserPages, APageLongerThanAnyBufferIsComparedAndPutBackWhole)
     EXPECT_EQ(approved, back);
 }
 
+constexpr char kAutoUpdate[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+constexpr char kPrefixes[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+constexpr char kDefaultPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+
+TEST_F(BrowserPages, AutomaticUpdatesAreApprovedOnceAndChangesKeptOrPutBack)
+{
+    SettingChange change;
+    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 4);
+    // No valid approved number (none, or 5): the current one is taken without asking.
+    WriteRegNumber(HKEY_CURRENT_USER, kProduct, "AUOptions", 5);
+    EXPECT_EQ(0, AutoUpdateChanged(change));
+    EXPECT_EQ(4, ReadRegNumber(HKEY_CURRENT_USER, kProduct, "AUOptions"));
+    EXPECT_EQ(0, AutoUpdateChanged(change));
+
+    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 1);
+    ASSERT_EQ(1, AutoUpdateChanged(change));
+    EXPECT_EQ(static_cast<UINT>(IDS_AUTO_UPDATE_CHANGED), change.question);
+    EXPECT_EQ("Automatically download recommended updates for my computer and install them.",
+              change.approved);
+    EXPECT_EQ("Turn off Automatic Updates.", change.now);
+    RestoreAutoUpdate();
+    EXPECT_EQ(4, ReadRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions"));
+    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 7);
+    ASSERT_EQ(1, AutoUpdateChanged(change));
+    EXPECT_EQ("Windows Auto Update Settings", change.now);
+    KeepAutoUpdate();
+    // An approved number out of range again: taken over silently.
+    WriteRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 2);
+    EXPECT_EQ(0, AutoUpdateChanged(change));
+    EXPECT_EQ(2, ReadRegNumber(HKEY_CURRENT_USER, kProduct, "AUOptions"));
+}
+
+TEST_F(BrowserPages, TheAddressPrefixIsComparedWithHttpUntilAnotherIsApproved)
+{
+    SettingChange change;
+    WriteRegString(HKEY_LOCAL_MACHINE, kPrefixes, "www", "HTTP://");
+    EXPECT_EQ(0, UrlPrefixChanged(change));
+    WriteRegString(HKEY_LOCAL_MACHINE, kPrefixes, "www", "http://search.hijack.example/?q=");
+    ASSERT_EQ(1, UrlPrefixChanged(change));
+    EXPECT_EQ("http://", change.approved);
+    EXPECT_EQ("http://search.hijack.example/?q=", change.now);
+    RestoreUrlPrefix();
+    EXPECT_EQ("http://", ReadStringValue(HKEY_LOCAL_MACHINE, kPrefixes, "www"));
+    EXPECT_EQ("http://", ReadStringValue(HKEY_LOCAL_MACHINE, kDefaultPrefix, nullptr));
+    // A prefix kept once is the approved one; a prefix removed and kept is not asked about again.
+    WriteRegString(HKEY_LOCAL_MACHINE, kPrefixes, "www", "https://");
+    ASSERT_EQ(1, UrlPrefixChanged(change));
+    KeepUrlPrefix();
+    EXPECT_EQ(0, UrlPrefixChanged(change));
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kPrefixes, "www");
+    ASSERT_EQ(1, UrlPrefixChanged(change));
+    KeepUrlPrefix();
+    EXPECT_EQ(0, UrlPrefixChanged(change));
+}
+
 } // namespace
