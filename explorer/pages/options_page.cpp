@@ -15,6 +15,7 @@
 #include "platform.h"
 #include "page_host.h"
 #include "strings.h"
+#include "sysfiles.h"
 #include "texts.h"
 
 
@@ -163,13 +164,6 @@ void OnPatrolButton(HWND page, const PatrolButton &button)
     ShowPatrolLook(page, button);
 }
 
-void ViewHosts()
-{
-    char hosts[MAX_PATH];
-    if (HostsFilePath(hosts, sizeof hosts))
-        OpenHostsInNotepad(hosts);
-}
-
 // 1 when the command was the page's.
 int OnCommand(HWND page, int control)
 {
@@ -196,7 +190,7 @@ int OnCommand(HWND page, int control)
         ShowHistoryViewer(page);
         return 1;
     case IDC_OPTIONS_VIEW_HOSTS:
-        ViewHosts();
+        ViewHostsFile();
         return 1;
     case IDC_OPTIONS_STANDING:
         // Saving writes Update as well, so the running Monitor takes the new answers.
@@ -247,17 +241,6 @@ INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     default:
         return FALSE;
     }
-}
-
-int HostsFilePath(char *out, size_t capacity)
-{
-    char folder[MAX_PATH];
-    const bool nt = IsNtFamily();
-    if (!(nt ? SystemFolder(folder, sizeof folder) : WindowsFolder(folder, sizeof folder))) {
-        CopyBounded(out, capacity, "");
-        return 0;
-    }
-    return FormatBounded(out, capacity, nt ? "%s\\drivers\\etc\\HOSTS" : "%s\\HOSTS", folder);
 }
 
 int TrayIconFor(bool olderStyle) { return olderStyle ? IDI_MONITOR_CLASSIC : IDI_MONITOR; }

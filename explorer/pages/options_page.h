@@ -7,9 +7,6 @@
 
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The HOSTS file: drivers\etc\HOSTS in the System folder on the NT family, HOSTS in the Windows
-// folder otherwise. 1 when the whole path fitted.
-int HostsFilePath(char *out, size_t capacity);
 
 // The Monitor's tray icon option for the older-style check box: 159 checked, 101 not.
 int TrayIconFor(bool olderStyle);

@@ -23,6 +23,7 @@
 #include "regsandbox.h"
 #include "sheet.h"
 #include "scratch.h"
+#include "sysfiles.h"
 #include "strings.h"
 #include "texts.h"
 
@@ -431,15 +432,16 @@ TEST_F(OptionsPage, HostsFileDependsOnThePlatform)
     override_.windowsFolder = "C:\\Win";
     char path[64];
     override_.platformId = VER_PLATFORM_WIN32_NT;
-    EXPECT_EQ(1, HostsFilePath(path, sizeof path));
+    EXPECT_EQ(24, GetHostsPath(path, sizeof path));
     EXPECT_STREQ("C:\\Sys\\drivers\\etc\\HOSTS", path);
     override_.platformId = VER_PLATFORM_WIN32_WINDOWS;
-    EXPECT_EQ(1, HostsFilePath(path, sizeof path));
+    EXPECT_EQ(12, GetHostsPath(path, sizeof path));
     EXPECT_STREQ("C:\\Win\\HOSTS", path);
+    // A path that does not fit is no path: nothing half of it is opened.
     char small[8];
     memset(small, 'Z', sizeof small);
-    EXPECT_EQ(0, HostsFilePath(small, 6));
-    EXPECT_STREQ("C:\\Wi", small);
+    EXPECT_EQ(0, GetHostsPath(small, 6));
+    EXPECT_STREQ("", small);
     EXPECT_EQ('Z', small[6]);
 }
 
