@@ -14,6 +14,7 @@
 
 #include "buildfiles.h"
 #include "programs.h"
+#include "scratch.h"
 
 namespace {
 
@@ -65,6 +66,12 @@ TEST_F(MonitorProgram, TrayIconHiddenAndShownFromTheOptionsComesBack)
     RunningProgram running(monitor_, "");
     HWND monitor = WaitForWindow(kMonitorClass, nullptr, 10000);
     ASSERT_NE(nullptr, monitor);
+    // The window comes before the options are loaded: a value stored before that would be the
+    // Monitor's from its start, and its icon never shown at all.
+    for (int wait = 0; wait < 100 && ReadWholeFile(log).find("From Initialize to Post") ==
+                                         std::string::npos;
+         ++wait)
+        Sleep(50);
 
     // What the Options page does: store the value (asking for a reload), then tell the Monitor.
     SetOption("HideBrisko", "1");
@@ -97,7 +104,8 @@ TEST_F(MonitorProgram, TrayIconHiddenAndShownFromTheOptionsComesBack)
     auto hidden = std::find(calls.begin(), calls.end(), "Delete icon");
     ASSERT_NE(calls.end(), hidden);
     EXPECT_NE(calls.end(), std::find(hidden, calls.end(), "Add icon"))
-        << "never shown again; traced: " << ::testing::PrintToString(calls);
+        << "never shown again; traced: " << ::testing::PrintToString(calls) << "\n"
+        << ReadWholeFile(log);
     DeleteFileA(log.c_str());
 }
 
