@@ -86,6 +86,9 @@ void OnCommand(HWND window, int command, LPARAM lParam)
     case CMD_Exit:
         PostMessageA(window, WM_DESTROY, 0, 0);
         break;
+    case CMD_RestartCommands:
+        ShowRestartCommands(false);
+        break;
     case CMD_Autostart: {
         MonitorState &state = Monitor();
         bool on = state.autostartState == 0;

@@ -33,6 +33,12 @@
 #define IDD_ALERT_HIDDEN_FILE     191
 #define IDD_ALERT_DELAYED_PROGRAM 192
 #define IDD_ALERT_ACTIVEX         193
+#define IDD_RESTART_COMMANDS      194
+
+/* Windows Restart Commands (194): the commands, the legend, Delete; IDCANCEL closes */
+#define IDC_RESTART_TEXT          1290
+#define IDC_RESTART_LEGEND        1291
+#define IDC_RESTART_DELETE        1292
 
 /* Item alerts (131, 138, 140, 171, 191, 192, 193); the answers are IDYES and IDNO, or IDOK and
    IDCANCEL in the hidden-file alert */

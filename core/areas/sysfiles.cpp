@@ -15,6 +15,7 @@
 #include "files.h"
 #include "folders.h"
 #include "messages.h"
+#include "owned.h"
 #include "platform.h"
 #include "registry.h"
 #include "strings.h"
@@ -237,4 +238,46 @@ int RejectFileChange(const char *name, const char *location, bool stopWatching)
         return 0;
     }
     return CopyKeepingReadOnly(saved, location) ? 1 : 0;
+}
+
+namespace {
+
+constexpr DWORD kRestartTextLimit = 16384;
+
+bool WinInitFile(const char *name, char *out, size_t capacity)
+{
+    char folder[MAX_PATH];
+    return WindowsFolder(folder, sizeof folder) &&
+           FormatBounded(out, capacity, "%s\\%s", folder, name);
+}
+
+} // namespace
+
+int RestartCommandsText(std::string &text)
+{
+    text.clear();
+    char runner[MAX_PATH + 16], file[MAX_PATH + 16];
+    if (!WinInitFile("wininit.exe", runner, sizeof runner) || !FileExists(runner) ||
+        !WinInitFile("wininit.ini", file, sizeof file))
+        return 0;
+    Handle in(CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in)
+        return 0;
+    text.assign(kRestartTextLimit, '\0');
+    DWORD got = 0;
+    if (!ReadFile(in.get(), &text[0], kRestartTextLimit, &got, nullptr))
+        got = 0;
+    text.resize(got);
+    return got > 0 ? 1 : 0;
+}
+
+int DeleteRestartCommands()
+{
+    char file[MAX_PATH + 16];
+    if (!WinInitFile("wininit.ini", file, sizeof file))
+        return 0;
+    SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file);
+    return GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }

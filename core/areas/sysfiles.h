@@ -2,6 +2,7 @@
 // key, each with its last-write date and size as approved and a saved copy to go back to.
 #pragma once
 #include <cstddef>
+#include <string>
 
 // The HOSTS file of this platform; its length.
 int GetHostsPath(char *out, size_t capacity);
@@ -27,3 +28,9 @@ int AcceptFileChange(const char *name, const char *location, bool stopWatching);
 int RejectFileChange(const char *name, const char *location, bool stopWatching);
 // The saved copy of a watched file; 0 when the data folder is unknown.
 int SavedCopyPath(const char *name, char *out, size_t capacity);
+
+// The commands queued in wininit.ini for the next restart (Windows 95/98/Me, where wininit.exe
+// runs them): at most the first 16384 bytes; 1 when there are any.
+int RestartCommandsText(std::string &text);
+// Deletes wininit.ini; 1 when it is gone.
+int DeleteRestartCommands();

@@ -44,6 +44,9 @@ int ShowFileTypeAlert(const AlertContext &item);
 // The title is the watched file's name, the location its path; 1 when the user took the file or
 // put the saved copy back, 0 when the alert closed without either.
 int ShowSystemFileAlert(const AlertContext &item);
+// The Windows Restart Commands viewer; quiet only tells whether wininit.ini holds commands.
+// 1 when it does.
+int ShowRestartCommands(bool quiet);
 
 // The string id of the sentence that says where a new startup entry runs from.
 UINT LocationSentenceId(int kindCode);

@@ -13,7 +13,7 @@ struct CheckRow {
 constexpr CheckRow kChecks[] = {
     {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, nullptr},
     {AREA_ActiveX, CheckActiveX}, {AREA_HostFile, CheckSystemFiles},  {AREA_StartPage, CheckStartPages, nullptr, CheckBrowserSettings},
-    {AREA_FileType, CheckFileTypes, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, nullptr},
+    {AREA_FileType, CheckFileTypes, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, CheckRestartCommands},
     {AREA_Services, CheckServices},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},
 };

@@ -18,6 +18,7 @@ void CheckTasks();
 void CheckFileTypes();
 void CheckSystemFiles();
 void CheckStartPages();
+void CheckRestartCommands();
 void CheckBrowserSettings();
 // Options another program changed are taken in before the file types come due or not.
 void TakeChangedOptions();

@@ -13,6 +13,7 @@
 #include "fonts.h"
 #include "help.h"
 #include "keys.h"
+#include "messages.h"
 #include "monitor.h"
 #include "options.h"
 #include "platform.h"
@@ -1053,6 +1054,55 @@ TEST_F(AlertDialogs, FileChangeAlertTakesOrRejectsTheNewFile)
     char saved[MAX_PATH + 64];
     ASSERT_TRUE(SavedCopyPath("HOSTS", saved, sizeof saved));
     EXPECT_EQ("10.0.0.66 bank\r\n", ReadWholeFile(saved));
+}
+
+int g_restartAnswered = 0;
+int NoteRestartMessage(const char *text, const char *, UINT)
+{
+    g_restartAnswered = std::string(text) == "No commands have been found in the WinInit.ini file."
+                            ? 1
+                            : 2;
+    return IDOK;
+}
+
+// The viewer shows wininit.ini's commands with their legend, and Delete removes the file; with
+// no commands it says so instead.
+TEST_F(AlertDialogs, RestartCommandsAreShownAndCanBeDeleted)
+{
+    ScratchFolder windows{"windows"};
+    PlatformOverride older = folder_;
+    older.windowsFolder = windows.path().c_str();
+    SetPlatformOverride(&older);
+    windows.Write("wininit.exe", "");
+    windows.Write("wininit.ini", "[rename]\nNUL=C:\\TEMP\\OLD.EXE\n");
+    EXPECT_EQ(1, ShowRestartCommands(true));
+    std::string shown, legend, caption;
+    g_drive = nullptr;
+    Drive drive;
+    drive.steps = {[&](HWND dialog) {
+                       shown = ItemText(dialog, IDC_RESTART_TEXT);
+                       legend = ItemText(dialog, IDC_RESTART_LEGEND);
+                       char text[128] = "";
+                       GetWindowTextA(dialog, text, sizeof text);
+                       caption = text;
+                       return true;
+                   },
+                   Press(IDC_RESTART_DELETE)};
+    g_drive = &drive;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, OnDriveTick);
+    EXPECT_EQ(1, ShowRestartCommands(false));
+    KillTimer(nullptr, timer);
+    g_drive = nullptr;
+    EXPECT_EQ("Sentrovia - Windows Restart Commands", caption);
+    EXPECT_EQ("[rename]\r\nNUL=C:\\TEMP\\OLD.EXE\r\n", shown);
+    EXPECT_EQ(Text(IDS_RESTART_COMMANDS_LEGEND), legend);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(windows.File("wininit.ini").c_str()));
+
+    MessageResponder previous = SetMessageResponder(NoteRestartMessage);
+    EXPECT_EQ(0, ShowRestartCommands(false));
+    SetMessageResponder(previous);
+    EXPECT_EQ(1, g_restartAnswered);
+    SetPlatformOverride(&folder_);
 }
 
 } // namespace

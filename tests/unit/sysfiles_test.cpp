@@ -185,4 +185,23 @@ TEST_F(SystemFiles, NamesThatLeadOutsideTheirPlaceAndMissingCopiesChangeNothing)
     EXPECT_EQ(0, AcceptFileChange("boot.ini", file.c_str(), false));
 }
 
+// wininit.ini is looked at only where wininit.exe runs it; its commands are read to 16384 bytes.
+TEST_F(SystemFiles, RestartCommandsAreReadOnlyWhereTheyRunAndDeletedWhole)
+{
+    std::string text;
+    windows_.Write("wininit.ini", "[rename]\r\nNUL=C:\\TEMP\\OLD.EXE\r\n");
+    EXPECT_EQ(0, RestartCommandsText(text));
+    windows_.Write("wininit.exe", "");
+    ASSERT_EQ(1, RestartCommandsText(text));
+    EXPECT_EQ("[rename]\r\nNUL=C:\\TEMP\\OLD.EXE\r\n", text);
+    windows_.Write("wininit.ini", std::string(20000, 'x'));
+    ASSERT_EQ(1, RestartCommandsText(text));
+    EXPECT_EQ(16384u, text.size());
+    SetFileAttributesA(windows_.File("wininit.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(1, DeleteRestartCommands());
+    EXPECT_EQ(0, RestartCommandsText(text));
+    windows_.Write("wininit.ini", "");
+    EXPECT_EQ(0, RestartCommandsText(text));
+}
+
 } // namespace
