@@ -40,7 +40,9 @@ INT_PTR CALLBACK RestartCommandsProc(HWND dialog, UINT message, WPARAM wParam, L
         SetItemText(dialog, IDC_RESTART_LEGEND, IDS_RESTART_COMMANDS_LEGEND);
         SetItemText(dialog, IDC_RESTART_DELETE, IDS_DELETE);
         SetItemText(dialog, IDCANCEL, IDS_CLOSE);
-        return TRUE;
+        // Focus on Close, not in the text: a focused edit box would show it all selected.
+        SetFocus(GetDlgItem(dialog, IDCANCEL));
+        return FALSE;
     }
     if (message != WM_COMMAND || state == nullptr)
         return FALSE;
