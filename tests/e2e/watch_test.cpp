@@ -830,4 +830,64 @@ TEST_F(Watch, ChangedFileTypeIsShownWithBothCommandsAndPutBack)
                     nullptr, REG_SZ, approved, static_cast<DWORD>(strlen(approved) + 1));
 }
 
+// Another program adds a line to HOSTS: the Monitor, told it runs on Windows 10, shows the File
+// Change Alert, and Reject puts the saved copy back byte for byte.
+TEST_F(Watch, HostsFileChangedIsAlertedAndRejectPutsItBackExactly)
+{
+    // The prefix reports Windows 7 (6.x, where the watch is off); this program is told Windows 10.
+    const char appDefaults[] = "Software\\Wine\\AppDefaults\\Sentrovia.exe";
+    RegSetKeyValueA(HKEY_CURRENT_USER, appDefaults, "Version", REG_SZ, "win10", 6);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    const std::string hosts = std::string(system) + "\\drivers\\etc\\hosts";
+    const std::string original = ReadWholeFile(hosts);
+    ASSERT_FALSE(original.empty());
+    SetOption("HostFile", "1");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+
+    {
+        HANDLE out = CreateFileA(hosts.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, out);
+        const char line[] = "10.0.0.66 www.bank.example\r\n";
+        DWORD written = 0;
+        WriteFile(out, line, sizeof line - 1, &written, nullptr);
+        // A day later, so the date text differs whatever the clock's minute.
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER later{{now.dwLowDateTime, now.dwHighDateTime}};
+        later.QuadPart += 24ull * 3600 * 10000000;
+        FILETIME time{later.LowPart, later.HighPart};
+        SetFileTime(out, nullptr, nullptr, &time);
+        CloseHandle(out);
+    }
+    HWND alert = nullptr;
+    for (int turn = 0; turn < 4 && alert == nullptr; ++turn) {
+        VerifyTurn(monitor);
+        alert = WaitForWindow("#32770", "Sentrovia: File Change Alert", 3000);
+    }
+    EXPECT_NE(nullptr, alert);
+    if (alert != nullptr) {
+        EXPECT_EQ("HOSTS", ItemText(alert, 1175));
+        PostMessageA(alert, WM_COMMAND, MAKEWPARAM(1173, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(alert, 1173)));
+    }
+    std::string now;
+    for (int wait = 0; wait < 50 && (now = ReadWholeFile(hosts)) != original; ++wait)
+        Sleep(100);
+    EXPECT_EQ(original, now);
+    // Whatever happened, the prefix keeps its own file and version.
+    if (now != original) {
+        HANDLE out = CreateFileA(hosts.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                 nullptr);
+        DWORD written = 0;
+        WriteFile(out, original.data(), static_cast<DWORD>(original.size()), &written, nullptr);
+        CloseHandle(out);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, appDefaults);
+    SetOption("HostFile", "3");
+}
+
 } // namespace
