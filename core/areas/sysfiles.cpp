@@ -64,27 +64,35 @@ std::string ReadValue(const char *name, const char *value)
     return text;
 }
 
-// Copies one file over another; a read-only target or source is made writable for the copy and
-// read-only again after. False with the error left in GetLastError.
+// Copies one file over another whole or not at all: the copy is made beside the target and put in
+// its place in one step, so a failure never leaves the target half-written. A read-only target
+// stays read-only. False with the error left in GetLastError.
 bool CopyKeepingReadOnly(const char *from, const char *to)
 {
-    const DWORD fromAttributes = GetFileAttributesA(from);
+    const std::string beside = std::string(to) + ".sntnew";
     const DWORD toAttributes = GetFileAttributesA(to);
-    const bool fromReadOnly =
-        fromAttributes != INVALID_FILE_ATTRIBUTES && (fromAttributes & FILE_ATTRIBUTE_READONLY);
-    const bool toReadOnly =
+    const bool readOnly =
         toAttributes != INVALID_FILE_ATTRIBUTES && (toAttributes & FILE_ATTRIBUTE_READONLY);
-    if (toReadOnly)
-        SetFileAttributesA(to, toAttributes & ~FILE_ATTRIBUTE_READONLY);
-    const BOOL copied = CopyFileA(from, to, FALSE);
+    SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    bool done = CopyFileA(from, beside.c_str(), FALSE) != FALSE;
+    if (done) {
+        // The copy carries the source's attributes; the target keeps its own read-only mark.
+        SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (readOnly)
+            SetFileAttributesA(to, toAttributes & ~FILE_ATTRIBUTE_READONLY);
+        done = MoveFileExA(beside.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+               FALSE;
+    }
     const DWORD error = GetLastError();
-    if (toReadOnly || (copied && fromReadOnly)) {
+    if (!done)
+        DeleteFileA(beside.c_str());
+    if (readOnly) {
         const DWORD now = GetFileAttributesA(to);
         if (now != INVALID_FILE_ATTRIBUTES)
             SetFileAttributesA(to, now | FILE_ATTRIBUTE_READONLY);
     }
     SetLastError(error);
-    return copied != FALSE;
+    return done;
 }
 
 void WriteFacts(const char *name, const char *location)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser_pages.h"
 #include "buildfiles.h"
 #include "detected.h"
 #include "filetypes.h"
@@ -42,10 +43,11 @@ BOOL NoTray(DWORD, PNOTIFYICONDATAA) { return TRUE; }
 
 // The messages the checks showed, answered at once.
 std::string g_told;
+int g_reply = IDOK;
 int Note(const char *text, const char *, UINT)
 {
     g_told += text;
-    return IDOK;
+    return g_reply;
 }
 
 class Checks : public ::testing::Test {
@@ -57,6 +59,7 @@ protected:
         previousTray_ = SetTrayNotifier(NoTray);
         previousResponder_ = SetMessageResponder(Note);
         g_told.clear();
+        g_reply = IDOK;
         Monitor() = MonitorState{};
         LoadOptions();
     }
@@ -329,6 +332,46 @@ TEST_F(Checks, AStandingAnswerLeavesAChangedSystemFileAsItIs)
         EXPECT_EQ("after the change", ReadWholeFile(file));
         EXPECT_EQ(1, SystemFileChanged("watched.txt", file.c_str()));
     }
+}
+
+// A changed start page is asked about naming both pages; No writes the approved one back, and
+// a standing answer of 1 takes the new one without a question.
+TEST_F(Checks, BrowserPagesAndTheAddressPrefixAreAskedAboutAndPutBack)
+{
+    const char main[] = "Software\\Microsoft\\Internet Explorer\\Main";
+    const char product[] = "Software\\Orvanto\\Sentrovia";
+    WriteRegString(HKEY_CURRENT_USER, product, "StartPage", "http://home.example/");
+    WriteRegString(HKEY_CURRENT_USER, main, "Start Page", "http://hijack.example/");
+    g_reply = IDNO;
+    CheckStartPages();
+    EXPECT_NE(std::string::npos, g_told.find("http://hijack.example/")) << g_told;
+    EXPECT_NE(std::string::npos, g_told.find("http://home.example/")) << g_told;
+    EXPECT_EQ("http://home.example/", Approval(main, "Start Page"));
+    g_told.clear();
+    WriteRegString(HKEY_CURRENT_USER, main, "Start Page", "http://portal.example/");
+    Answer(OPT_HideHomePage, 1);
+    CheckStartPages();
+    EXPECT_EQ("", g_told);
+    EXPECT_EQ("http://portal.example/", Approval(product, "StartPage"));
+
+    // The address prefix: Yes puts the approved one back where this program may write it.
+    const char prefixes[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+    WriteRegString(HKEY_LOCAL_MACHINE, prefixes, "www", "http://search.hijack.example/?q=");
+    platform_.majorVersion = 10;
+    g_reply = IDYES;
+    CheckBrowserSettings();
+    EXPECT_NE(std::string::npos, g_told.find("http://search.hijack.example/?q=")) << g_told;
+    char now[128] = "";
+    ReadRegString(HKEY_LOCAL_MACHINE, prefixes, "www", now, sizeof now);
+    EXPECT_STREQ("http://", now);
+    // No keeps the new one, and it is not asked about again.
+    WriteRegString(HKEY_LOCAL_MACHINE, prefixes, "www", "https://");
+    g_reply = IDNO;
+    CheckBrowserSettings();
+    g_told.clear();
+    CheckBrowserSettings();
+    EXPECT_EQ("", g_told);
+    platform_.majorVersion = -1;
 }
 
 } // namespace

@@ -180,6 +180,17 @@ TEST_F(SystemFiles, NamesThatLeadOutsideTheirPlaceAndMissingCopiesChangeNothing)
     EXPECT_EQ(0, RejectFileChange("boot.ini", file.c_str(), false));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ("[boot]", ReadWholeFile(file));
+    // A file held by another program is left whole, and no part of the copy stays beside it.
+    ASSERT_EQ(1, AddSystemFile("boot.ini", file.c_str(), "", 0));
+    files_.Write("boot.ini", "[boot] changed");
+    {
+        HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_EQ(0, RejectFileChange("boot.ini", file.c_str(), false));
+        CloseHandle(held);
+    }
+    EXPECT_EQ("[boot] changed", ReadWholeFile(file));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((file + ".sntnew").c_str()));
     // A watched file that is gone can't be taken.
     DeleteFileA(file.c_str());
     EXPECT_EQ(0, AcceptFileChange("boot.ini", file.c_str(), false));
