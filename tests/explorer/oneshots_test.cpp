@@ -1,5 +1,5 @@
 // The one-shot switches on a sandboxed registry: -Restore puts texts, window places and the
-// program-file verb back as shipped.
+// program-file verb back as shipped; -AUOption and -SetPrefix write the approved settings.
 #include "oneshots.h"
 
 #include <windows.h>
@@ -109,4 +109,25 @@ TEST_F(OneshotRestore, NothingToRestoreStillEndsTheProgram)
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kProductKey, "LString833"));
 }
 
-}  // namespace
+// What the Monitor hands to the Explorer where only it may write the machine's settings.
+TEST_F(OneshotRestore, ApprovedSettingsAreWrittenBackAndTheProgramEnds)
+{
+    const char update[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+    const char prefixes[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+    const char defaultPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+    WriteRegNumber(HKEY_CURRENT_USER, kProductKey, "AUOptions", 4);
+    WriteRegNumber(HKEY_LOCAL_MACHINE, update, "AUOptions", 1);
+    EXPECT_TRUE(Run("SentroviaEx.exe -AUOption"));
+    EXPECT_EQ(4, ReadRegNumber(HKEY_LOCAL_MACHINE, update, "AUOptions"));
+
+    // No prefix approved: the one Windows ships.
+    WriteRegString(HKEY_LOCAL_MACHINE, prefixes, "www", "http://search.hijack.example/?q=");
+    EXPECT_TRUE(Run("SentroviaEx.exe -SetPrefix"));
+    EXPECT_EQ("http://", ReadStringValue(HKEY_LOCAL_MACHINE, prefixes, "www"));
+    EXPECT_EQ("http://", ReadStringValue(HKEY_LOCAL_MACHINE, defaultPrefix, nullptr));
+    WriteRegString(HKEY_CURRENT_USER, kProductKey, "wwwPrefix", "https://");
+    EXPECT_TRUE(Run("SentroviaEx.exe -SetPrefix"));
+    EXPECT_EQ("https://", ReadStringValue(HKEY_LOCAL_MACHINE, prefixes, "www"));
+}
+
+} // namespace
