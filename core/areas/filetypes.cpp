@@ -295,18 +295,11 @@ int RecordAssociation(const char *ext, int source)
     return 1;
 }
 
-void ApprovedAssociation(const char *ext, int source, char *className, size_t classCapacity,
-                         char *command, size_t commandCapacity)
+std::string ApprovedCommand(const char *ext, int source)
 {
-    std::string approvedClass, approvedCommand;
-    if (SourceKey(source) != nullptr) {
-        approvedClass = ReadText(HKEY_CURRENT_USER, SourceKey(source), Dotted(ext).c_str());
-        approvedCommand = ApprovedCommandOf(approvedClass);
-    }
-    if (className != nullptr && classCapacity > 0)
-        CopyBounded(className, classCapacity, approvedClass.c_str());
-    if (command != nullptr && commandCapacity > 0)
-        CopyBounded(command, commandCapacity, approvedCommand.c_str());
+    if (SourceKey(source) == nullptr)
+        return std::string();
+    return ApprovedCommandOf(ReadText(HKEY_CURRENT_USER, SourceKey(source), Dotted(ext).c_str()));
 }
 
 void RestoreAssociation(const char *ext, int source)

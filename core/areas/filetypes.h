@@ -2,6 +2,7 @@
 // with an approved copy of each to compare with and to write back.
 #pragma once
 #include <cstddef>
+#include <string>
 
 constexpr int kFileTypeKind = 400;
 
@@ -29,9 +30,8 @@ int LookUpAssociation(const char *ext, int source, char *className, size_t class
 int RecordAssociation(const char *ext, int source);
 // Writes the source's approved association back.
 void RestoreAssociation(const char *ext, int source);
-// The approved class name and command of a source; each empty when none.
-void ApprovedAssociation(const char *ext, int source, char *className, size_t classCapacity,
-                         char *command, size_t commandCapacity);
+// The approved command of a source, whole; empty when none.
+std::string ApprovedCommand(const char *ext, int source);
 // Adds an extension typed by the user (with or without its dot and blanks) to the monitored
 // list: 0, kNothingToAdd for a text that names none, or the string id of the message to show
 // (IDS_FILE_TYPES_LIMIT, IDS_FILE_TYPE_ALREADY_WATCHED).

@@ -45,14 +45,8 @@ void ShowBlock(HWND dialog, const Block &block, const char *command, IconOwner &
         SetDlgItemTextA(dialog, block.name, version.slot[VS_ProductName]);
     if (version.slot[VS_CompanyName][0] != '\0')
         SetDlgItemTextA(dialog, block.company, version.slot[VS_CompanyName]);
-    if (!FileExists(program))
-        return;
-    HICON shown = ExtractIconA(GetModuleHandleA(nullptr), program, 0);
-    if (reinterpret_cast<UINT_PTR>(shown) <= 1)
-        shown = LoadIconA(nullptr, IDI_APPLICATION);  // shared: never destroyed
-    else
-        icon.Reset(shown);
-    SendDlgItemMessageA(dialog, block.icon, STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
+    if (HICON shown = ProgramIcon(program, icon))
+        SendDlgItemMessageA(dialog, block.icon, STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
 }
 
 BOOL OnInit(HWND dialog, FileTypeAlertState &state)
@@ -69,17 +63,14 @@ BOOL OnInit(HWND dialog, FileTypeAlertState &state)
     ShowBlock(dialog, kChanged, item.secondPath, state.icons[1]);
     SetItemText(dialog, IDYES, IDS_YES);
     SetItemText(dialog, IDNO, IDS_NO);
-    RestoreAlertPosition(dialog, kItemAlertPosition.x, kItemAlertPosition.y);
-    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
-    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceAlertOnTop(dialog, kItemAlertPosition);
     return TRUE;
 }
 
 void LookUp(HWND dialog, const AlertContext &item, const char *command)
 {
     OnlineLookup(item.kindCode + kLookupFromAlert, command, item.itemTitle);
-    // Out of the topmost order, so the browser can come in front; the alert stays open.
-    SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    LetOpenedWindowInFront(dialog);
 }
 
 void Close(HWND dialog, int answer)

@@ -39,17 +39,9 @@ void SetFact(HWND dialog, int item, const char *text)
 // The file's icon shown on the icon button; the button itself never frees it.
 void ShowFileIcon(HWND dialog, ItemAlertState &state, const char *file)
 {
-    if (!FileExists(file))
-        return;
-    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file, 0);
-    // 1 means the file is no program; null, a program without icons. Either way the user sees
-    // the plain program icon, as the shell would show it (shared: never destroyed).
-    if (reinterpret_cast<UINT_PTR>(icon) <= 1)
-        icon = LoadIconA(nullptr, IDI_APPLICATION);
-    else
-        state.fileIcon.Reset(icon);
-    SendDlgItemMessageA(dialog, IDC_ALERT_ICON, BM_SETIMAGE, IMAGE_ICON,
-                        reinterpret_cast<LPARAM>(icon));
+    if (HICON icon = ProgramIcon(file, state.fileIcon))
+        SendDlgItemMessageA(dialog, IDC_ALERT_ICON, BM_SETIMAGE, IMAGE_ICON,
+                            reinterpret_cast<LPARAM>(icon));
 }
 
 bool BreaksPath(char c) { return c == ' ' || c == '\t' || c == '\\'; }
@@ -156,9 +148,7 @@ BOOL OnInit(HWND dialog, ItemAlertState &state)
     SetItemText(dialog, IDNO, form.noText);
     SetItemText(dialog, IDC_ALERT_INFO, IDS_ONLINE_INFO);
 
-    RestoreAlertPosition(dialog, kItemAlertPosition.x, kItemAlertPosition.y);
-    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
-    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceAlertOnTop(dialog, kItemAlertPosition);
     return TRUE;
 }
 
@@ -167,9 +157,7 @@ void OnCommand(HWND dialog, ItemAlertState &state, int command)
     const AlertContext &item = state.item;
     if (command == IDC_ALERT_INFO) {
         OnlineLookup(item.kindCode + kLookupFromAlert, item.itemPath, item.itemTitle);
-        // Out of the topmost order, so the browser can come in front; the alert stays open.
-        SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        LetOpenedWindowInFront(dialog);
         return;
     }
     if (int answer = state.form.answer(command, item))
@@ -233,4 +221,29 @@ int YesNoAnswer(int command)
     default:
         return 0;
     }
+}
+
+void PlaceAlertOnTop(HWND dialog, const AlertPositionNames &place)
+{
+    RestoreAlertPosition(dialog, place.x, place.y);
+    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void LetOpenedWindowInFront(HWND dialog)
+{
+    SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+HICON ProgramIcon(const char *file, IconOwner &owned)
+{
+    if (!FileExists(file))
+        return nullptr;
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file, 0);
+    // 1 means the file is no program; null, a program without icons. Either way the user sees
+    // the plain program icon, as the shell would show it (shared: never destroyed).
+    if (reinterpret_cast<UINT_PTR>(icon) <= 1)
+        return LoadIconA(nullptr, IDI_APPLICATION);
+    owned.Reset(icon);
+    return icon;
 }

@@ -7,6 +7,7 @@
 
 #include "alerts.h"
 #include "fonts.h"
+#include "owned.h"
 #include "strings.h"
 
 constexpr int kNoAlertRecord = -1;
@@ -38,3 +39,11 @@ struct ItemAlertForm {
 // not be shown.
 int ShowItemAlert(const ItemAlertForm &form, const AlertContext &item);
 void SetAlertItemFont(HWND dialog, int item, AlertFont font);
+// Every alert: put where it last stood (or centred) and above every other window.
+void PlaceAlertOnTop(HWND dialog, const AlertPositionNames &place);
+// Takes the alert out of the topmost order, so a browser or viewer it opened can come in front;
+// the alert stays open.
+void LetOpenedWindowInFront(HWND dialog);
+// A program file's first icon, held by owned; the shared plain program icon for a file that is
+// no program or has none; null when the file is not there.
+HICON ProgramIcon(const char *file, IconOwner &owned);

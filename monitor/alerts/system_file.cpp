@@ -38,9 +38,7 @@ BOOL OnInit(HWND dialog, SystemFileAlertState &state)
     SetItemText(dialog, IDC_SYSFILE_ACCEPT, IDS_ACCEPT_CHANGE);
     SetItemText(dialog, IDC_SYSFILE_REJECT, IDS_REJECT_CHANGE);
     SetItemText(dialog, IDC_SYSFILE_STOP_WATCHING, IDS_STOP_WATCHING_FILE);
-    RestoreAlertPosition(dialog, kSystemFilePosition.x, kSystemFilePosition.y);
-    // DS_SYSMODAL alone leaves the alert behind other programs' windows under Wine.
-    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceAlertOnTop(dialog, kSystemFilePosition);
     return TRUE;
 }
 
@@ -55,7 +53,7 @@ void Close(HWND dialog, int result)
 void View(HWND dialog, const char *file)
 {
     OpenInNotepad(file);
-    SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    LetOpenedWindowInFront(dialog);
 }
 
 void Decide(HWND dialog, const AlertContext &item, bool accept)

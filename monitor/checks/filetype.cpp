@@ -3,7 +3,6 @@
 // changed standing answer reaches the Monitor within a minute or two.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -68,10 +67,7 @@ void CheckFileTypes()
         if (Monitor().exiting)
             return;
         const char *ext = association.ext.c_str();
-        std::string approvedClass(kAlertText, '\0'), approved(32768, '\0');
-        ApprovedAssociation(ext, association.source, &approvedClass[0], approvedClass.size(),
-                            &approved[0], approved.size());
-        approved.resize(strlen(approved.c_str()));
+        const std::string approved = ApprovedCommand(ext, association.source);
         const std::string current = Compared(association.command);
         // Not approved yet (an empty class name reads the list itself): approved as it is.
         if (approved.empty() || approved.find("AVI;BAT") != std::string::npos) {
