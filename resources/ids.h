@@ -150,12 +150,14 @@
 #define IDC_PAGE_PATROL           1112
 #define IDC_PAGE_HELP_LABEL       1134
 #define IDC_PAGE_PATROL_LABEL     1135
+#define IDC_PAGE_DELETE           1184
 
 /* List page context menu (1008, 1003, 10, 11, 1006, 1007, 1064 and 1077 as the buttons) */
 #define IDM_PAGE_LISTING          9
 #define IDM_PAGE_ONLINE_INFO      1067
 #define IDM_PAGE_DELETE_ON_REBOOT 1144
 #define IDM_PAGE_VIEW_NOTE        1164
+#define IDM_PAGE_VIEW_NOTEPAD     1180
 #define IDM_PAGE_MOVE_TO_DELAYED  1195
 #define IDM_PAGE_EXPLORE_FOLDER   1201
 #define IDM_PAGE_PROPERTIES       1202
@@ -188,6 +190,11 @@
 #define IDS_SOURCE_SYSTEM         2024
 #define IDS_SOURCE_EXPLORER       2025
 #define IDS_ADD_FILE_TYPE_CAPTION 2026
+#define IDS_COLUMN_PATH           2027
+#define IDS_COLUMN_LAST_WRITTEN   2028
+#define IDS_UNHIDE                2029
+#define IDS_VIEW_IN_NOTEPAD       2030
+#define IDS_HIDDEN_SYSTEM         2031
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

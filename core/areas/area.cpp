@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "explorer_art.h"
+#include "hidden.h"
 #include "iehelpers.h"
 #include "ids.h"
 #include "platform.h"
@@ -51,17 +52,19 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .menuText = IDS_MENU_IE_HELPERS,
      .restore = RestoreIEHelperRecord},
     {.id = AREA_Hidden,
-     .snapshotKey = "Hidden", .snapshot = Snapshot::Marked,
-     .detectedKey = "Hidden", .kindLow = 370, .kindHigh = 370, .pruneTurn = 3,
+     .snapshotKey = "Hidden", .snapshot = Snapshot::Marked, .takeBaseline = TakeHiddenBaseline,
+     .detectedKey = "Hidden", .kindLow = 370, .kindHigh = 370,
+     .datedAtFirstRun = ListHiddenForDating, .pruneTurn = 3,
      .period = OPT_Hidden, .realtime = OPT_RealtimeHidden, .standingAnswer = OPT_HideHidden,
      .sortOption = OPT_SortHidden, .patrolTitle = IDS_PATROL_HIDDEN_FILES,
      .half = HALF_First, .traceText = "Hidden Files", .alertTip = IDS_TIP_IE_HELPERS,
-     .alertIcon = IDI_VERIFY_BROWSER,
+     .alertIcon = IDI_VERIFY_BROWSER, .sound = SOUND_IEHelper,
      .page = IDM_PAGE_HIDDEN_FILES, .tabOrder = 9, .pageCaption = IDS_PAGE_HIDDEN_FILES,
      .pageTemplate = IDD_PAGE_HIDDEN_FILES, .tabIcon = IDI_TAB_HIDDEN, .helpPage = "hidden.html",
      .startSwitch = "-HIDDEN", .pageSwitch = "-HIDDEN", .switchOrder = 9,
      .menuGroup = 2, .menuOrder = 3, .menuCommand = IDM_PAGE_HIDDEN_FILES,
-     .menuText = IDS_MENU_HIDDEN_FILES},
+     .menuText = IDS_MENU_HIDDEN_FILES,
+     .restore = RestoreHiddenRecord},
     {.id = AREA_ActiveX,
      .snapshotKey = "ActiveX", .snapshot = Snapshot::Marked, .takeBaseline = TakeActiveXBaseline,
      .detectedKey = "ActiveX", .firstSeenKey = FirstSeenKey::AsIs, .kindLow = 1200,

@@ -71,6 +71,15 @@ int ApprovalTable::Number(const char *name)
     return LeadingNumber(text);
 }
 
+bool ApprovalTable::Holds(const char *name)
+{
+    char text[2];
+    if (name == nullptr || name[0] == '\0' || !values_.HasPath())
+        return false;
+    values_.ReadString(name, text, sizeof text);
+    return text[0] != '\0';
+}
+
 int ApproveMark(AreaId area, const char *name, const char *mark)
 {
     char path[MAX_PATH];

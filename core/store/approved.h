@@ -26,6 +26,8 @@ class ApprovalTable {
 public:
     explicit ApprovalTable(AreaId area);
     int Number(const char *name);
+    // Whether the item has a non-empty value, whatever text it holds (a date, a mark).
+    bool Holds(const char *name);
 
 private:
     RegValueTable values_;

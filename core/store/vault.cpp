@@ -27,11 +27,11 @@ bool VaultFolder(char *folder, size_t capacity)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool VaultFileOf(const char *token, char *file, size_t capacity)
+bool VaultFileOf(const char *token, char *file, size_t capacity, const char *extension = "txt")
 {
     char folder[MAX_PATH];
     return IsVaultToken(token) && VaultFolder(folder, sizeof folder) &&
-           FormatBounded(file, capacity, "%s\\%s.txt", folder, token);
+           FormatBounded(file, capacity, "%s\\%s.%s", folder, token, extension);
 }
 
 uint64_t Fnv1a(uint64_t hash, const void *data, size_t size)
@@ -120,11 +120,23 @@ bool IsVaultToken(const char *token)
     return true;
 }
 
+bool VaultDataFile(const char *token, char *file, size_t capacity)
+{
+    return VaultFileOf(token, file, capacity, "dat");
+}
+
 void DropVaultFile(const char *token)
 {
     char file[MAX_PATH + 32];
-    if (token != nullptr && token[0] != '\0' && VaultFileOf(token, file, sizeof file))
+    if (token == nullptr || token[0] == '\0')
+        return;
+    if (VaultFileOf(token, file, sizeof file))
         DeleteFileA(file);
+    // A kept file keeps its attributes; a read-only one would refuse the delete.
+    if (VaultDataFile(token, file, sizeof file)) {
+        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file);
+    }
 }
 
 bool WriteVaultFile(const char *prefix, const std::string &place, const std::string &text,

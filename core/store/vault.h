@@ -37,6 +37,8 @@ bool WriteVaultFile(const char *prefix, const std::string &place, const std::str
                     VaultToken &token);
 // The whole file, or false when it is missing, not a vault token's, or larger than the limit.
 bool ReadVaultFile(const char *token, std::string &text);
-// Deletes the token's file; an empty token is none.
+// Where a removal that keeps a whole file (not text) puts it, beside the token's file.
+bool VaultDataFile(const char *token, char *file, size_t capacity);
+// Deletes the token's file and its data file; an empty token is none.
 void DropVaultFile(const char *token);
 bool IsVaultToken(const char *token);

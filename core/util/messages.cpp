@@ -94,8 +94,14 @@ int OpenInNotepad(const char *file)
         ShowLastErrorUnderCaption(ERROR_FILE_NOT_FOUND);
         return 0;
     }
+    // Quoted, so a path with blanks is one file to Notepad rather than several.
+    char quoted[MAX_PATH + 3];
+    if (!FormatBounded(quoted, sizeof quoted, "\"%s\"", file)) {
+        ShowLastErrorUnderCaption(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
     SetLastError(0);
-    HINSTANCE started = ShellExecuteA(nullptr, "open", "notepad.exe", file, nullptr,
+    HINSTANCE started = ShellExecuteA(nullptr, "open", "notepad.exe", quoted, nullptr,
                                       SW_SHOWNORMAL);
     // The shell answers a value above 32 on success; below, the value is the error.
     if (reinterpret_cast<INT_PTR>(started) <= 32) {

@@ -78,6 +78,13 @@ int TempFolder(char *buffer, size_t capacity)
     return found;
 }
 
+int RootFolder(char *buffer, size_t capacity)
+{
+    if (g_override && g_override->rootFolder)
+        return Answer(buffer, capacity, g_override->rootFolder);
+    return Answer(buffer, capacity, "C:");
+}
+
 int ProgramFolder(char *buffer, size_t capacity)
 {
     if (g_override && g_override->programFolder)

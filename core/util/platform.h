@@ -11,6 +11,8 @@ ProgramKind CurrentProgram();
 int WindowsFolder(char *buffer, size_t capacity);
 int SystemFolder(char *buffer, size_t capacity);
 int TempFolder(char *buffer, size_t capacity);
+// The root of the drive the hidden-file watch starts from, "C:" (no backslash, as above).
+int RootFolder(char *buffer, size_t capacity);
 // Folder of the running program's file; empty when longer than 260 characters.
 int ProgramFolder(char *buffer, size_t capacity);
 
@@ -27,6 +29,7 @@ struct PlatformOverride {
     const char *windowsFolder = nullptr;
     const char *systemFolder = nullptr;
     const char *tempFolder = nullptr;
+    const char *rootFolder = nullptr;
     const char *programFolder = nullptr;
     int platformId = -1;
     int majorVersion = -1;

@@ -86,6 +86,7 @@ extern const ListPageTraits kServicesPageTraits;
 extern const ListPageTraits kActiveTasksPageTraits;
 extern const ListPageTraits kTasksPageTraits;
 extern const ListPageTraits kFileTypesPageTraits;
+extern const ListPageTraits kHiddenFilesPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

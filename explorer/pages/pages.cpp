@@ -21,8 +21,6 @@ constexpr ListPageTraits CookiesPage()
 }
 
 constexpr ListPageTraits kCookiesPage = CookiesPage();
-constexpr ListPageTraits kHiddenPage =
-    Bare(AREA_Hidden, IDS_HIDDEN_PAGE_INTRO, IDS_HIDDEN_PAGE_HINT);
 
 struct PageRow {
     AreaId area;
@@ -32,7 +30,7 @@ struct PageRow {
 // One row per area, in the area table's order.
 constexpr PageRow kPages[] = {
     {AREA_Start, &kStartupPageTraits}, {AREA_IEHelpers, &kIEHelpersPageTraits},
-    {AREA_Hidden, &kHiddenPage},       {AREA_ActiveX, &kActiveXPageTraits},
+    {AREA_Hidden, &kHiddenFilesPageTraits},       {AREA_ActiveX, &kActiveXPageTraits},
     {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
     {AREA_FileType, &kFileTypesPageTraits}, {AREA_Tasks, &kTasksPageTraits},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPageTraits},

@@ -39,6 +39,8 @@ int ShowIEHelperAlert(const AlertContext &item);
 int ShowActiveXAlert(const AlertContext &item);
 int ShowNewServiceAlert(const AlertContext &item);
 int ShowNewTaskAlert(const AlertContext &item);
+// The title is the file's product name or its name, the path the file.
+int ShowHiddenFileAlert(const AlertContext &item);
 // The item path is the approved command, the second path the new one, the title the extension.
 int ShowFileTypeAlert(const AlertContext &item);
 // The title is the watched file's name, the location its path; 1 when the user took the file or
@@ -62,6 +64,8 @@ int NewProgramAnswer(int command, int kindCode, int repeatCounter);
 // scheduled task, file type): Yes and the cancel command (Escape, the close box) approve, as in
 // the new-program alert; No rejects.
 int YesNoAnswer(int command);
+// The hidden-file alert's: OK, Escape and the close box keep the file; Delete rejects it.
+int HiddenFileAnswer(int command);
 // The new-service alert's: Yes approves; No, Escape and the close box reject.
 int NewServiceAnswer(int command);
 // The text of a service's start type (2 Automatic, 3 Manual, 4 Disabled, else Unknown).

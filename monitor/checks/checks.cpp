@@ -11,7 +11,7 @@ struct CheckRow {
 
 // One row per area, in the area table's order.
 constexpr CheckRow kChecks[] = {
-    {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, nullptr},
+    {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, CheckHiddenFiles},
     {AREA_ActiveX, CheckActiveX}, {AREA_HostFile, CheckSystemFiles},  {AREA_StartPage, CheckStartPages, nullptr, CheckBrowserSettings},
     {AREA_FileType, CheckFileTypes, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, CheckRestartCommands},
     {AREA_Services, CheckServices},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},

@@ -13,6 +13,7 @@ AreaCheck EveryVerifyOf(AreaId area);
 void CheckStartup();
 void CheckIEHelpers();
 void CheckActiveX();
+void CheckHiddenFiles();
 void CheckServices();
 void CheckTasks();
 void CheckFileTypes();

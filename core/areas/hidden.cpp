@@ -1,0 +1,324 @@
+#include "hidden.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "approved.h"
+#include "bounded.h"
+#include "datetexts.h"
+#include "entries.h"
+#include "files.h"
+#include "history.h"
+#include "historyline.h"
+#include "keys.h"
+#include "owned.h"
+#include "platform.h"
+#include "processes.h"
+#include "registry.h"
+#include "strings.h"
+#include "text.h"
+#include "trace.h"
+#include "vault.h"
+#include "version.h"
+
+namespace {
+
+constexpr char kTokenPrefix[] = "hidden";
+constexpr char kPlaceWord[] = "file";
+
+struct WatchedFolder {
+    std::string path;
+    int depth;  // 0: its own files; 1: also those of its direct subfolders
+};
+
+using FolderGetter = int (*)(char *buffer, size_t capacity);
+
+int CommonFilesFolder(char *buffer, size_t capacity)
+{
+    const int length = ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir", buffer,
+                                     capacity);
+    if (length > 0)
+        RemoveTrailingBackslash(buffer, 0);
+    return length > 0 ? 1 : 0;
+}
+
+std::vector<WatchedFolder> WatchedFolders()
+{
+    const struct {
+        FolderGetter get;
+        int depth;
+    } kFolders[] = {
+        {RootFolder, 0}, {WindowsFolder, 0}, {SystemFolder, 1}, {CommonFilesFolder, 1},
+        {TempFolder, 1},
+    };
+    std::vector<WatchedFolder> folders;
+    for (const auto &folder : kFolders) {
+        char path[MAX_PATH];
+        if (!folder.get(path, sizeof path) || path[0] == '\0')
+            continue;
+        RemoveTrailingBackslash(path, 0);
+        // One folder named twice (a temporary folder in the Windows folder's place) is searched
+        // once, as deep as its deeper naming asks.
+        bool known = false;
+        for (WatchedFolder &earlier : folders)
+            if (EqualsNoCase(earlier.path.c_str(), path)) {
+                known = true;
+                if (earlier.depth < folder.depth)
+                    earlier.depth = folder.depth;
+            }
+        if (!known)
+            folders.push_back({path, folder.depth});
+    }
+    return folders;
+}
+
+void AddHiddenEntry(const std::string &path, bool system)
+{
+    static VersionRecord version;
+    ReadVersionInfo(path.c_str(), &version);
+    const char *product = version.slot[VS_ProductName];
+    AddEntry(product[0] != '\0' ? product : FileNameOf(path.c_str()), path.c_str(), path.c_str(),
+             "", kHiddenKind, system ? 1 : 0);
+}
+
+void ListFolder(const std::string &folder, int depth)
+{
+    // The pattern, and every path below, must fit the ANSI calls and the entry's path.
+    if (folder.size() + 2 > kPathWidth)
+        return;
+    WIN32_FIND_DATAA found;
+    std::vector<std::string> subfolders;
+    {
+        FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
+        if (!find)
+            return;
+        do {
+            const std::string name = found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (depth > 0 && !name.empty() && name[0] != '.')
+                    subfolders.push_back(name);
+                continue;
+            }
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (path.size() > kPathWidth) {
+                Trace("EnumHiddenFiles", ("path too long: " + path.substr(0, 200)).c_str());
+                continue;
+            }
+            AddHiddenEntry(path, (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0);
+        } while (FindNextFileA(find.get(), &found));
+    }
+    for (const std::string &name : subfolders)
+        ListFolder(folder + "\\" + name, depth - 1);
+}
+
+// The vault's record of a kept file: where it stood and its attributes.
+std::string KeptFileText(const char *path, DWORD attributes)
+{
+    VaultText vault;
+    vault.Line(kVaultHeader);
+    char number[16];
+    FormatBounded(number, sizeof number, "%lu", static_cast<unsigned long>(attributes));
+    vault.Line(std::string(kPlaceWord) + " " + Hex(path) + " " + number);
+    return vault.text;
+}
+
+bool ReadKeptFile(const char *token, std::string &path, DWORD &attributes)
+{
+    std::string text;
+    if (!IsVaultToken(token) || !ReadVaultFile(token, text))
+        return false;
+    const std::vector<std::string> lines = LinesOf(text);
+    if (lines.size() < 2 || lines[0] != kVaultHeader)
+        return false;
+    const std::vector<std::string> fields = FieldsOf(lines[1]);
+    if (fields.size() != 3 || fields[0] != kPlaceWord || !Unhex(fields[1], path) ||
+        path.empty() || path.size() > kPathWidth || path.find('\0') != std::string::npos)
+        return false;
+    char *end = nullptr;
+    const unsigned long number = strtoul(fields[2].c_str(), &end, 10);
+    if (end == nullptr || *end != '\0')
+        return false;
+    attributes = static_cast<DWORD>(number);
+    return true;
+}
+
+bool MoveWhole(const char *from, const char *to)
+{
+    return MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// A move to another volume copies and then deletes; when only the delete failed (a read-only
+// file), the file is still in its place and is deleted here, or the copy goes.
+bool LeftItsPlace(const char *path, DWORD attributes, const char *kept)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(path))
+        return true;
+    SetFileAttributesA(path, attributes);
+    SetFileAttributesA(kept, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(kept);
+    return false;
+}
+
+} // namespace
+
+int EnumHiddenFiles()
+{
+    ClearEntryList();
+    for (const WatchedFolder &folder : WatchedFolders())
+        ListFolder(folder.path, folder.depth);
+    return EntryCount();
+}
+
+int ApproveHiddenFile(const char *path)
+{
+    SYSTEMTIME now;
+    CurrentLocalTime(&now);
+    char stamp[64];
+    LocaleDateTimeText(now, stamp, sizeof stamp);
+    return ApproveMark(AREA_Hidden, path, stamp);
+}
+
+void TakeHiddenBaseline()
+{
+    if (HasBaselineMarker(AREA_Hidden))
+        return;
+    EmptySnapshot(AREA_Hidden);
+    CreateRegKey(HKEY_CURRENT_USER, kDetectedKey);
+    SetBaselineMarker(AREA_Hidden);
+    for (int i = 0, count = EnumHiddenFiles(); i < count; ++i)
+        ApproveHiddenFile(EntryWholePath(i));
+    ClearEntryList();
+}
+
+int ListHiddenForDating() { return EnumHiddenFiles(); }
+
+namespace {
+
+// Opens the file's place in the vault: its record written, and where the file itself goes.
+// False, with the user told, when the vault cannot be written.
+bool OpenVaultPlace(const char *title, const char *path, DWORD attributes, VaultToken &token,
+                    char *kept, size_t capacity)
+{
+    if (WriteVaultFile(kTokenPrefix, path, KeptFileText(path, attributes), token) &&
+        VaultDataFile(token, kept, capacity))
+        return true;
+    const DWORD error = GetLastError();
+    DropVaultFile(token);
+    TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, title, error != 0 ? error : ERROR_WRITE_FAULT);
+    return false;
+}
+
+const char *TitleOf(const char *name, const char *path)
+{
+    return name != nullptr && name[0] != '\0' ? name : FileNameOf(path);
+}
+
+DWORD FileAttributesOf(const char *path)
+{
+    if (path == nullptr || path[0] == '\0')
+        return INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? INVALID_FILE_ATTRIBUTES : attributes;
+}
+
+} // namespace
+
+HiddenDeletion DeleteHiddenFile(const char *name, const char *path)
+{
+    const DWORD attributes = FileAttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        Withdraw(AREA_Hidden, path);
+        return HiddenDeletion::Failed;
+    }
+    const char *title = TitleOf(name, path);
+    HiddenDeletion result = HiddenDeletion::Refused;
+    DWORD error = 0;
+    VaultToken token = "";
+    char kept[MAX_PATH + 32];
+    if (OpenVaultPlace(title, path, attributes, token, kept, sizeof kept)) {
+        // A program running from the file holds it open.
+        OfferToStopProgram(path, title, 0);
+        if (!MoveWhole(path, kept) || !LeftItsPlace(path, attributes, kept)) {
+            error = GetLastError();
+            DropVaultFile(token);
+            result = HiddenDeletion::Failed;
+        } else if (WriteHistoryRecord(title, path, "", kHiddenKind, kActionHiddenDelete, token) ==
+                   kHistoryFailed) {
+            error = GetLastError();
+            // Not recorded, so not done: the file goes back as it was.
+            if (MoveWhole(kept, path)) {
+                SetFileAttributesA(path, attributes);
+                DropVaultFile(token);
+            }
+            TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, title, error);
+        } else {
+            result = HiddenDeletion::Deleted;
+        }
+    }
+    Withdraw(AREA_Hidden, path);
+    SetLastError(error);
+    return result;
+}
+
+HiddenDeletion DeleteHiddenFileOnRestart(const char *name, const char *path)
+{
+    const DWORD attributes = FileAttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return HiddenDeletion::Failed;
+    const char *title = TitleOf(name, path);
+    VaultToken token = "";
+    char kept[MAX_PATH + 32];
+    if (!OpenVaultPlace(title, path, attributes, token, kept, sizeof kept))
+        return HiddenDeletion::Refused;
+    // The file stays in use until the restart: a copy goes into the vault now.
+    if (!CopyFileA(path, kept, TRUE)) {
+        const DWORD error = GetLastError();
+        DropVaultFile(token);
+        SetLastError(error);
+        return HiddenDeletion::Failed;
+    }
+    if (WriteHistoryRecord(title, path, "", kHiddenKind, kActionHiddenDelete, token) ==
+        kHistoryFailed) {
+        const DWORD error = GetLastError();
+        DropVaultFile(token);
+        TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, title, error);
+        return HiddenDeletion::Refused;
+    }
+    return DeleteOnRestart(path) ? HiddenDeletion::Deleted : HiddenDeletion::Failed;
+}
+
+int RestoreHiddenFile(const char *token)
+{
+    std::string path;
+    DWORD attributes = 0;
+    char kept[MAX_PATH + 32];
+    if (!ReadKeptFile(token, path, attributes) || !VaultDataFile(token, kept, sizeof kept) ||
+        GetFileAttributesA(kept) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    // Whatever stands there now is the user's too: it is never overwritten.
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || !MoveWhole(kept, path.c_str()))
+        return 0;
+    SetFileAttributesA(path.c_str(), (attributes | FILE_ATTRIBUTE_HIDDEN) & ~FILE_ATTRIBUTE_NORMAL);
+    DropVaultFile(token);
+    ApproveHiddenFile(path.c_str());
+    return 1;
+}
+
+int RestoreHiddenRecord(const RestoreRecord &record)
+{
+    return record.action == kActionHiddenDelete ? RestoreHiddenFile(record.kept) : 0;
+}
+
+int UnhideFile(const char *path)
+{
+    return path != nullptr && path[0] != '\0' && SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL)
+               ? 1
+               : 0;
+}
