@@ -73,11 +73,9 @@ int ApprovalTable::Number(const char *name)
 
 bool ApprovalTable::Holds(const char *name)
 {
-    char text[2];
-    if (name == nullptr || name[0] == '\0' || !values_.HasPath())
-        return false;
-    values_.ReadString(name, text, sizeof text);
-    return text[0] != '\0';
+    char text[1025];  // any text the registry unit reads
+    return name != nullptr && name[0] != '\0' && values_.HasPath() &&
+           values_.ReadString(name, text, sizeof text) > 0;
 }
 
 int ApproveMark(AreaId area, const char *name, const char *mark)

@@ -1,6 +1,7 @@
 // A scratch folder in the temporary folder, unique to the test process, removed with its files.
 #pragma once
 #include <string>
+#include <vector>
 
 class ScratchFolder {
 public:
@@ -21,3 +22,5 @@ private:
 };
 
 std::string ReadWholeFile(const std::string &path);
+// The names of the files (not folders) in a folder; none when it can't be read.
+std::vector<std::string> FilesIn(const std::string &folder);

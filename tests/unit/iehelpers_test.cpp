@@ -136,21 +136,6 @@ std::string Hex(const std::string &text)
     return out;
 }
 
-std::vector<std::string> FilesIn(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // The path as the entry list keeps it.
 std::string AsListed(const std::string &path) { return ListedCommandOf(path.c_str()); }
 
