@@ -873,6 +873,41 @@ TEST_F(AlertDialogs, AddOnAlertsNameTheItemAndRecordTheAskingAsAHelper)
     }
 }
 
+// Only Delete deletes: OK, Escape and the close box keep the file. The asking is recorded by the
+// item's title as a hidden file.
+TEST_F(AlertDialogs, HiddenFileAlertDeletesOnlyOnItsDeleteButton)
+{
+    const struct {
+        int button, answer;
+    } answers[] = {{IDOK, 6}, {IDNO, 7}, {IDCANCEL, 6}, {0, 6}};
+    const std::string history = programs_.File("history.txt");
+    LoadOptions();
+    for (const auto &c : answers) {
+        SCOPED_TRACE(c.button);
+        DeleteFileA(history.c_str());
+        Alert(monitor_, 370, "Hidden Helper");
+        Drive drive;
+        drive.steps = {c.button != 0 ? Press(c.button) : [](HWND dialog) {
+            return PostMessageA(dialog, WM_CLOSE, 0, 0) != 0;
+        }};
+        EXPECT_EQ(c.answer, RunAlert(ShowHiddenFileAlert, drive));
+        const Seen &seen = drive.seen;
+        ASSERT_TRUE(seen.found);
+        EXPECT_EQ("Sentrovia Hidden File Alert", seen.caption);
+        EXPECT_EQ(Text(IDS_NEW_HIDDEN_FILE), seen.message);
+        EXPECT_EQ("Hidden Helper", seen.name);
+        EXPECT_EQ(monitor_, seen.path);
+        EXPECT_EQ("&Delete", seen.no);
+        EXPECT_EQ("Orvanto", seen.company);
+        EXPECT_TRUE(seen.topmost);
+        ExpectItemUntouched(monitor_, 370);
+        const std::string text = ReadWholeFile(history);
+        EXPECT_NE(std::string::npos, text.find("\tHIDDEN_Alert\tTYPE_HIDDEN\tHidden Helper\t"))
+            << text;
+    }
+    EXPECT_EQ(0, HiddenFileAnswer(IDC_ALERT_INFO));
+}
+
 TEST_F(AlertDialogs, NewServiceAlertShowsHowItStartsAndEscapeTurnsItDown)
 {
     const struct {

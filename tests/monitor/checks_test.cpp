@@ -13,6 +13,7 @@
 #include "detected.h"
 #include "filetypes.h"
 #include "historyline.h"
+#include "keys.h"
 #include "job_tasks.h"
 #include "messages.h"
 #include "monitor.h"
@@ -37,6 +38,7 @@ constexpr char kStatsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ext\
 constexpr char kCompatibilityKey[] =
     "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
 constexpr char kTaskSnapshot[] = "Software\\Orvanto\\Sentrovia\\Tasks";
+constexpr char kHiddenSnapshot[] = "Software\\Orvanto\\Sentrovia\\Hidden";
 constexpr char kClass[] = "{5E2E0002-0000-4000-8000-000000000001}";
 
 BOOL NoTray(DWORD, PNOTIFYICONDATAA) { return TRUE; }
@@ -187,6 +189,57 @@ TEST_F(Checks, ATurnedDownControlGetsItsKillBitAndStaysApproved)
                                    (std::string(kCompatibilityKey) + "\\" + kClass).c_str(),
                                    "Compatibility Flags"));
     EXPECT_EQ("1200", Approval(kControlSnapshot, kClass));
+}
+
+// A new hidden file is dated and then approved with the time, or deleted into the vault and
+// recorded; one whose deletion is refused is told about once, not on every pass.
+TEST_F(Checks, NewHiddenFilesAreApprovedOrDeletedIntoTheVault)
+{
+    ScratchFolder watched("watched");
+    const std::string root = watched.File("root"), windows = watched.File("win"),
+                      system = watched.File("win\\system32"), temp = watched.File("temp");
+    for (const std::string &folder : {root, windows, system, temp})
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    platform_.rootFolder = root.c_str();
+    platform_.windowsFolder = windows.c_str();
+    platform_.systemFolder = system.c_str();
+    platform_.tempFolder = temp.c_str();
+    WriteRegString(HKEY_CURRENT_USER, kShellFolders, "AppData", watched.path().c_str());
+    auto hidden = [&](const std::string &name) {
+        const std::string file = watched.Write(name, "hidden");
+        EXPECT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        char listed[MAX_PATH];
+        GetLongPathNameA(file.c_str(), listed, sizeof listed);
+        return std::string(listed);
+    };
+    const std::string kept = hidden("temp\\kept.tmp");
+    Answer(OPT_HideHidden, 1);
+    CheckHiddenFiles();
+    EXPECT_NE("", Approval(kHiddenSnapshot, kept.c_str()));
+    char date[64];
+    EXPECT_GT(GetFirstSeen(kept.c_str(), 370, date, sizeof date), 0);
+
+    const std::string rejected = hidden("root\\boot.tmp");
+    Answer(OPT_HideHidden, 2);
+    CheckHiddenFiles();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(rejected.c_str()));
+    EXPECT_TRUE(GetFileAttributesA(kept.c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(std::string::npos, History().find("\t*HIDDEN_DeleteFile\tTYPE_HIDDEN\tboot.tmp\t"))
+        << History();
+    EXPECT_EQ("", Approval(kHiddenSnapshot, rejected.c_str()));
+    EXPECT_EQ(std::string::npos, History().find("kept.tmp")) << "an approved file is not asked about";
+
+    // No vault: the file stays, and the user hears of it once.
+    const std::string stuck = hidden("win\\system32\\stuck.dll");
+    ScratchFolder blocked("blocked");
+    blocked.Write("Sentrovia\\vault", "in the way");
+    scratch_.Write("vault", "in the way");
+    WriteRegString(HKEY_CURRENT_USER, kShellFolders, "AppData", blocked.path().c_str());
+    CheckHiddenFiles();
+    CheckHiddenFiles();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(stuck.c_str()));
+    EXPECT_EQ(g_told.find("was not removed"), g_told.rfind("was not removed")) << g_told;
+    EXPECT_NE(std::string::npos, g_told.find("\"stuck.dll\" was not removed")) << g_told;
 }
 
 // A turned-down task is deleted (kept and recorded first) and forgotten, so it is asked about
