@@ -9,6 +9,7 @@
 #include "entries.h"
 #include "history.h"
 #include "historyline.h"
+#include "ids.h"
 #include "job_tasks.h"
 #include "platform.h"
 #include "programs.h"
@@ -23,6 +24,7 @@ constexpr char kBaseline[] = "Software\\Orvanto\\Sentrovia\\Run";
 constexpr char kDetectedStartup[] = "Software\\Orvanto\\Detected\\Startup";
 constexpr char kUserRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kTaskSnapshot[] = "Software\\Orvanto\\Sentrovia\\Tasks";
+constexpr char kHiddenSnapshot[] = "Software\\Orvanto\\Sentrovia\\Hidden";
 constexpr char kAlertCaption[] = "Sentrovia New Program Alert";
 
 void SetOption(const char *name, const char *value)
@@ -98,6 +100,7 @@ protected:
         SetOption("Start", "2");
         SetOption("HideStartup", "0");
         SetOption("FileType", "10");
+        SetOption("Hidden", "0");
     }
     static void RegAdd(const char *name, const std::string &command)
     {
@@ -619,6 +622,64 @@ TEST_F(Watch, NewActiveXControlAnsweredNoGetsItsKillBitAndIsNotAskedAgain)
     VerifyTurn(monitor);
     EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
     SetOption("ActiveX", "4");
+}
+
+// ---------------------------------------------------------------- hidden files
+
+// A hidden file new in the temporary folder (one level down, where this test's scratch folder
+// is) is asked about; Delete takes it into the vault with its record, and the history viewer's
+// restore gives it back whole and hidden.
+TEST_F(Watch, NewHiddenFileIsDeletedIntoTheVaultAndTheHistoryPutsItBack)
+{
+    SetOption("Hidden", "1");
+    SetOption("HideHidden", "0");
+    ScratchFolder folder("e2ehidden");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    // The files there before the Monitor looked are the baseline's.
+    for (int wait = 0; wait < 100 && ReadValue(kHiddenSnapshot, "") != "P"; ++wait)
+        Sleep(50);
+    ASSERT_EQ("P", ReadValue(kHiddenSnapshot, ""));
+
+    const std::string content = "hidden payload";
+    const std::string file = folder.Write("e2e-hidden.dat", content);
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    char listed[MAX_PATH];
+    GetLongPathNameA(file.c_str(), listed, sizeof listed);
+    VerifyTurn(monitor);
+    HWND alert = WaitForWindow("#32770", "Sentrovia Hidden File Alert", 15000);
+    ASSERT_NE(nullptr, alert);
+    EXPECT_EQ("e2e-hidden.dat", ItemText(alert, IDC_ALERT_NAME));
+    EXPECT_EQ(Upper(listed), Upper(ItemText(alert, IDC_ALERT_PATH)));
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDNO)));
+    for (int wait = 0; wait < 100 && GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++wait)
+        Sleep(100);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str()));
+    RunToEnd(monitor_, "-Q");
+    ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
+
+    const int count = LoadHistory();
+    ASSERT_GE(count, 2);
+    char title[128], path[512];
+    EntryTitle(count - 2, title, sizeof title);
+    EXPECT_EQ(28, EntryExtra(count - 2));  // HIDDEN_Alert
+    EXPECT_EQ("e2e-hidden.dat", std::string(title));
+    EntryTitle(count - 1, title, sizeof title);
+    EntryPath(count - 1, path, sizeof path);
+    EXPECT_EQ(29, EntryExtra(count - 1));  // *HIDDEN_DeleteFile
+    EXPECT_EQ(370, EntryKind(count - 1));
+    EXPECT_EQ("e2e-hidden.dat", std::string(title));
+    EXPECT_EQ(Upper(listed), Upper(path));
+    ASSERT_EQ(1, CanRestoreHistoryEvent(count - 1));
+    ASSERT_EQ(1, RestoreHistoryEvent(count - 1));
+    EXPECT_EQ(content, ReadWholeFile(file));
+    EXPECT_TRUE(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_NE("<missing>", ReadValue(kHiddenSnapshot, listed));
+    ClearEntryList();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kHiddenSnapshot, listed);
 }
 
 // ---------------------------------------------------------------- services
