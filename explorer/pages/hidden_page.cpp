@@ -21,8 +21,8 @@
 namespace {
 
 constexpr ListColumn kColumns[] = {
-    {IDS_COLUMN_MODULE, 170},         {IDS_COLUMN_PATH, 380},         {IDS_COLUMN_FIRST_DETECTED, 170},
-    {IDS_COLUMN_LAST_WRITTEN, 170},   {IDS_COLUMN_TYPE, 110},
+    {IDS_COLUMN_MODULE, 180},       {IDS_COLUMN_PATH, 330}, {IDS_COLUMN_FIRST_DETECTED, 160},
+    {IDS_COLUMN_LAST_WRITTEN, 210}, {IDS_COLUMN_TYPE, 100},
 };
 
 int Fill() { return EnumHiddenFiles(); }
