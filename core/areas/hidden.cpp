@@ -74,12 +74,12 @@ std::vector<WatchedFolder> WatchedFolders()
     return folders;
 }
 
-void AddHiddenEntry(const std::string &path, bool system)
+void AddHiddenEntry(const std::string &path, const char *name, bool system)
 {
     static VersionRecord version;
     ReadVersionInfo(path.c_str(), &version);
     const char *product = version.slot[VS_ProductName];
-    AddEntry(product[0] != '\0' ? product : FileNameOf(path.c_str()), path.c_str(), path.c_str(),
+    AddEntry(product[0] != '\0' ? product : name, path.c_str(), path.c_str(),
              "", kHiddenKind, system ? 1 : 0);
 }
 
@@ -96,59 +96,112 @@ void ListFolder(const std::string &folder, int depth)
             return;
         do {
             const std::string name = found.cFileName;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (depth > 0 && !name.empty() && name[0] != '.')
-                    subfolders.push_back(name);
+            const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (isFolder ? depth <= 0 || name.empty() || name[0] == '.'
+                         : !(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
                 continue;
-            }
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
-                continue;
-            const std::string path = folder + "\\" + name;
+            // A name too long for a path is taken by its short form, so no file hides behind
+            // the length of its name.
+            std::string path = folder + "\\" + name;
+            if (path.size() > kPathWidth && found.cAlternateFileName[0] != '\0')
+                path = folder + "\\" + found.cAlternateFileName;
             if (path.size() > kPathWidth) {
                 Trace("EnumHiddenFiles", ("path too long: " + path.substr(0, 200)).c_str());
                 continue;
             }
-            AddHiddenEntry(path, (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0);
+            if (isFolder)
+                subfolders.push_back(path);
+            else
+                AddHiddenEntry(path, found.cFileName,
+                               (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0);
         } while (FindNextFileA(find.get(), &found));
     }
-    for (const std::string &name : subfolders)
-        ListFolder(folder + "\\" + name, depth - 1);
+    for (const std::string &subfolder : subfolders)
+        ListFolder(subfolder, depth - 1);
 }
 
-// The vault's record of a kept file: where it stood and its attributes.
-std::string KeptFileText(const char *path, DWORD attributes)
+// A file's place by its whole name: a path listed in its short form (its long one too long for
+// the ANSI calls) must come back under its long name, not as a file called by the short one.
+std::wstring WholePlaceOf(const char *path)
+{
+    std::wstring wide(MAX_PATH, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], MAX_PATH);
+    if (length <= 1)
+        return L"";
+    wide.resize(static_cast<size_t>(length - 1));
+    // The short path fits the plain form; only the long answer needs the prefix.
+    std::wstring whole(32768, L'\0');
+    const DWORD got = GetLongPathNameW(wide.c_str(), &whole[0], 32768);
+    if (got == 0 || got >= 32768)
+        return L"\\\\?\\" + wide;
+    whole.resize(got);
+    return L"\\\\?\\" + whole;
+}
+
+std::string BytesOf(const std::wstring &wide)
+{
+    return std::string(reinterpret_cast<const char *>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+// The vault's record of a kept file: where it stood (as listed, and by its whole name) and its
+// attributes.
+std::string KeptFileText(const char *path, const std::wstring &place, DWORD attributes)
 {
     VaultText vault;
     vault.Line(kVaultHeader);
     char number[16];
     FormatBounded(number, sizeof number, "%lu", static_cast<unsigned long>(attributes));
-    vault.Line(std::string(kPlaceWord) + " " + Hex(path) + " " + number);
+    vault.Line(std::string(kPlaceWord) + " " + Hex(path) + " " + number + " " +
+               Hex(BytesOf(place)));
     return vault.text;
 }
 
-bool ReadKeptFile(const char *token, std::string &path, DWORD &attributes)
+struct KeptFile {
+    std::string path;     // as listed and approved
+    std::wstring place;   // the whole name it goes back to
+    DWORD attributes = 0;
+};
+
+bool ReadKeptFile(const char *token, KeptFile &file)
 {
-    std::string text;
+    std::string text, place;
     if (!IsVaultToken(token) || !ReadVaultFile(token, text))
         return false;
     const std::vector<std::string> lines = LinesOf(text);
     if (lines.size() < 2 || lines[0] != kVaultHeader)
         return false;
     const std::vector<std::string> fields = FieldsOf(lines[1]);
-    if (fields.size() != 3 || fields[0] != kPlaceWord || !Unhex(fields[1], path) ||
-        path.empty() || path.size() > kPathWidth || path.find('\0') != std::string::npos)
+    if (fields.size() != 4 || fields[0] != kPlaceWord || !Unhex(fields[1], file.path) ||
+        file.path.empty() || file.path.size() > kPathWidth ||
+        file.path.find('\0') != std::string::npos || !Unhex(fields[3], place) ||
+        place.size() % sizeof(wchar_t) != 0)
+        return false;
+    file.place.assign(reinterpret_cast<const wchar_t *>(place.data()),
+                      place.size() / sizeof(wchar_t));
+    // Only a whole local path: a record cannot send the file anywhere else.
+    if (file.place.rfind(L"\\\\?\\", 0) != 0 || file.place.size() < 7 ||
+        file.place.find(L'\0') != std::wstring::npos ||
+        file.place.find(L"\\..\\") != std::wstring::npos)
         return false;
     char *end = nullptr;
     const unsigned long number = strtoul(fields[2].c_str(), &end, 10);
     if (end == nullptr || *end != '\0')
         return false;
-    attributes = static_cast<DWORD>(number);
+    file.attributes = static_cast<DWORD>(number);
     return true;
 }
 
-bool MoveWhole(const char *from, const char *to)
+std::wstring WideOf(const char *path)
 {
-    return MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
+    wchar_t wide[MAX_PATH + 32];
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH + 32) > 0 ? wide : L"";
+}
+
+bool MoveWhole(const std::wstring &from, const std::wstring &to)
+{
+    return !from.empty() && !to.empty() &&
+           MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) !=
+               0;
 }
 
 // A move to another volume copies and then deletes; when only the delete failed (a read-only
@@ -203,10 +256,10 @@ namespace {
 
 // Opens the file's place in the vault: its record written, and where the file itself goes.
 // False, with the user told, when the vault cannot be written.
-bool OpenVaultPlace(const char *title, const char *path, DWORD attributes, VaultToken &token,
-                    char *kept, size_t capacity)
+bool OpenVaultPlace(const char *title, const char *path, const std::wstring &place,
+                    DWORD attributes, VaultToken &token, char *kept, size_t capacity)
 {
-    if (WriteVaultFile(kTokenPrefix, path, KeptFileText(path, attributes), token) &&
+    if (WriteVaultFile(kTokenPrefix, path, KeptFileText(path, place, attributes), token) &&
         VaultDataFile(token, kept, capacity))
         return true;
     const DWORD error = GetLastError();
@@ -242,10 +295,11 @@ HiddenDeletion DeleteHiddenFile(const char *name, const char *path)
     DWORD error = 0;
     VaultToken token = "";
     char kept[MAX_PATH + 32];
-    if (OpenVaultPlace(title, path, attributes, token, kept, sizeof kept)) {
+    const std::wstring place = WholePlaceOf(path);
+    if (OpenVaultPlace(title, path, place, attributes, token, kept, sizeof kept)) {
         // A program running from the file holds it open.
         OfferToStopProgram(path, title, 0);
-        if (!MoveWhole(path, kept) || !LeftItsPlace(path, attributes, kept)) {
+        if (!MoveWhole(WideOf(path), WideOf(kept)) || !LeftItsPlace(path, attributes, kept)) {
             error = GetLastError();
             DropVaultFile(token);
             result = HiddenDeletion::Failed;
@@ -253,8 +307,8 @@ HiddenDeletion DeleteHiddenFile(const char *name, const char *path)
                    kHistoryFailed) {
             error = GetLastError();
             // Not recorded, so not done: the file goes back as it was.
-            if (MoveWhole(kept, path)) {
-                SetFileAttributesA(path, attributes);
+            if (MoveWhole(WideOf(kept), place)) {
+                SetFileAttributesW(place.c_str(), attributes);
                 DropVaultFile(token);
             }
             TellNotRecorded(IDS_NOT_REMOVED_NO_RECORD, title, error);
@@ -275,7 +329,7 @@ HiddenDeletion DeleteHiddenFileOnRestart(const char *name, const char *path)
     const char *title = TitleOf(name, path);
     VaultToken token = "";
     char kept[MAX_PATH + 32];
-    if (!OpenVaultPlace(title, path, attributes, token, kept, sizeof kept))
+    if (!OpenVaultPlace(title, path, WholePlaceOf(path), attributes, token, kept, sizeof kept))
         return HiddenDeletion::Refused;
     // The file stays in use until the restart: a copy goes into the vault now.
     if (!CopyFileA(path, kept, TRUE)) {
@@ -296,18 +350,19 @@ HiddenDeletion DeleteHiddenFileOnRestart(const char *name, const char *path)
 
 int RestoreHiddenFile(const char *token)
 {
-    std::string path;
-    DWORD attributes = 0;
+    KeptFile file;
     char kept[MAX_PATH + 32];
-    if (!ReadKeptFile(token, path, attributes) || !VaultDataFile(token, kept, sizeof kept) ||
+    if (!ReadKeptFile(token, file) || !VaultDataFile(token, kept, sizeof kept) ||
         GetFileAttributesA(kept) == INVALID_FILE_ATTRIBUTES)
         return 0;
     // Whatever stands there now is the user's too: it is never overwritten.
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || !MoveWhole(kept, path.c_str()))
+    if (GetFileAttributesW(file.place.c_str()) != INVALID_FILE_ATTRIBUTES ||
+        !MoveWhole(WideOf(kept), file.place))
         return 0;
-    SetFileAttributesA(path.c_str(), (attributes | FILE_ATTRIBUTE_HIDDEN) & ~FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(file.place.c_str(),
+                       (file.attributes | FILE_ATTRIBUTE_HIDDEN) & ~FILE_ATTRIBUTE_NORMAL);
     DropVaultFile(token);
-    ApproveHiddenFile(path.c_str());
+    ApproveHiddenFile(file.path.c_str());
     return 1;
 }
 

@@ -217,6 +217,49 @@ TEST_F(HiddenFiles, AFileIsNamedByItsProductAndFoldersThatCannotBeNamedOrReadAre
     EXPECT_EQ((Listed{"Vfx Upper Control", LongForm(named), 0}), listed[1]);
 }
 
+// A name too long for a whole path is listed by its short form, and can be deleted and put back
+// through it like any other.
+TEST_F(HiddenFiles, ANameTooLongForAPathIsListedAndDeletedByItsShortForm)
+{
+    // Made through the wide calls, as a program that wants to hide would.
+    const std::string folder = temp_.File("sub folder");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string name = std::string(230, 'n') + ".dat";
+    const std::wstring wide =
+        L"\\\\?\\" + std::wstring(folder.begin(), folder.end()) + L"\\" +
+        std::wstring(name.begin(), name.end());
+    ASSERT_GT(folder.size() + 1 + name.size(), kPathWidth);
+    // The scratch folder's clean-up takes only ANSI paths: this file goes by its wide name.
+    struct Remove {
+        const std::wstring &file;
+        ~Remove()
+        {
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(file.c_str());
+        }
+    } remove{wide};
+    HANDLE made = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_HIDDEN, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, made);
+    DWORD written = 0;
+    WriteFile(made, "long", 4, &written, nullptr);
+    CloseHandle(made);
+
+    ASSERT_EQ(1, EnumHiddenFiles());
+    const std::string listed = EntryWholePath(0);
+    EXPECT_LE(listed.size(), kPathWidth);
+    EXPECT_EQ(0u, std::string(EntryWholeTitle(0)).find("nnnn")) << EntryWholeTitle(0);
+    EXPECT_EQ("long", ReadWholeFile(listed));
+    ClearEntryList();
+
+    ASSERT_EQ(HiddenDeletion::Deleted, DeleteHiddenFile(name.c_str(), listed.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(wide.c_str()));
+    EXPECT_EQ(1, RestoreHiddenFile(LastRecord().at(6).c_str()));
+    const DWORD back = GetFileAttributesW(wide.c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, back);
+    EXPECT_TRUE(back & FILE_ATTRIBUTE_HIDDEN);
+}
+
 TEST_F(HiddenFiles, TheBaselineApprovesWhatIsThereOnceAndOnlyItsOwnSet)
 {
     const std::string first = Put(temp_, "first.tmp", FILE_ATTRIBUTE_HIDDEN);
