@@ -14,7 +14,7 @@ constexpr CheckRow kChecks[] = {
     {AREA_Start, CheckStartup},  {AREA_IEHelpers, CheckIEHelpers}, {AREA_Hidden, CheckHiddenFiles},
     {AREA_ActiveX, CheckActiveX}, {AREA_HostFile, CheckSystemFiles},  {AREA_StartPage, CheckStartPages, nullptr, CheckBrowserSettings},
     {AREA_FileType, CheckFileTypes, TakeChangedOptions}, {AREA_Tasks, CheckTasks}, {AREA_WinInit, CheckRestartCommands},
-    {AREA_Services, CheckServices},    {AREA_Nuts, nullptr},      {AREA_Cookies, nullptr},
+    {AREA_Services, CheckServices},    {AREA_Nuts, CheckCookieFilter},      {AREA_Cookies, CheckNewCookies, SwapFilteredCookies},
     {AREA_ActiveTasks, nullptr}, {AREA_Delayed, nullptr},
 };
 

@@ -14,6 +14,10 @@ void CheckStartup();
 void CheckIEHelpers();
 void CheckActiveX();
 void CheckHiddenFiles();
+void CheckCookieFilter();
+// Every second-half call, before the new-cookie check comes due or not.
+void SwapFilteredCookies();
+void CheckNewCookies();
 void CheckServices();
 void CheckTasks();
 void CheckFileTypes();
