@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "browser_pages.h"
+#include "cookies.h"
 #include "buildfiles.h"
 #include "detected.h"
 #include "filetypes.h"
@@ -22,9 +23,11 @@
 #include "registry.h"
 #include "regsandbox.h"
 #include "scratch.h"
+#include "strings.h"
 #include "sysfiles.h"
 #include "task_doubles.h"
 #include "tasks.h"
+#include "texts.h"
 
 namespace {
 
@@ -39,6 +42,14 @@ constexpr char kCompatibilityKey[] =
     "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
 constexpr char kTaskSnapshot[] = "Software\\Orvanto\\Sentrovia\\Tasks";
 constexpr char kHiddenSnapshot[] = "Software\\Orvanto\\Sentrovia\\Hidden";
+constexpr char kCookieSnapshot[] = "Software\\Orvanto\\Sentrovia\\Cookies";
+
+std::string Text(UINT id)
+{
+    char text[1024];
+    LoadText(id, text);
+    return text;
+}
 constexpr char kClass[] = "{5E2E0002-0000-4000-8000-000000000001}";
 
 BOOL NoTray(DWORD, PNOTIFYICONDATAA) { return TRUE; }
@@ -240,6 +251,53 @@ TEST_F(Checks, NewHiddenFilesAreApprovedOrDeletedIntoTheVault)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(stuck.c_str()));
     EXPECT_EQ(g_told.find("was not removed"), g_told.rfind("was not removed")) << g_told;
     EXPECT_NE(std::string::npos, g_told.find("\"stuck.dll\" was not removed")) << g_told;
+}
+
+// The cookie steps: IE cookie files that match a filter go on the filter's turn; a Mozilla
+// browser's copy is swapped in on every pass; new cookies bring one question per due check.
+TEST_F(Checks, CookieStepsFilterSwapAndAskOncePerCheck)
+{
+    ScratchFolder appData("appdata");
+    WriteRegString(HKEY_CURRENT_USER, kShellFolders, "AppData", appData.path().c_str());
+    WriteRegString(HKEY_CURRENT_USER, kShellFolders, "Cookies", appData.File("Cookies").c_str());
+    appData.Write("Cookies\\index.dat", "");
+    const std::string tracked = appData.Write("Cookies\\user@ads[1].txt", "x");
+    appData.Write("Cookies\\user@news[1].txt", "x");
+    appData.Write("Cookies\\user@shop[1].txt", "x");
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Nuts", "@ads", "1");
+    CheckCookieFilter();
+    EXPECT_EQ(COOKIES_InternetExplorer, CurrentCookieMode());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(tracked.c_str()));
+
+    g_reply = IDNO;
+    CheckNewCookies();
+    EXPECT_EQ(Text(IDS_NEW_COOKIES), g_told);
+    g_told.clear();
+    WriteRegString(HKEY_CURRENT_USER, kCookieSnapshot, "user@news[1].txt", "1");
+    WriteRegString(HKEY_CURRENT_USER, kCookieSnapshot, "user@shop[1].txt", "1");
+    CheckNewCookies();
+    EXPECT_EQ("", g_told) << "every cookie is kept";
+
+    // A Mozilla browser: nothing is deleted here, and the filtered copy goes in on each pass.
+    WriteRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\HTTP\\shell\\open\\command", nullptr,
+                   "\"C:\\Program Files\\Mozilla Firefox\\firefox.exe\" -url \"%1\"");
+    const std::string other = appData.Write("Cookies\\user@ads[2].txt", "x");
+    CheckCookieFilter();
+    EXPECT_EQ(COOKIES_Mozilla, CurrentCookieMode());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()));
+    const std::string profile = appData.File("Mozilla\\FireFox\\Profiles\\a1.default");
+    appData.Write("Mozilla\\FireFox\\Profiles\\a1.default\\cookies.txt", "old\n");
+    appData.Write("Mozilla\\FireFox\\Profiles\\a1.default\\cookiesnew.txt", "new\n");
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Nuts", "gone - x", "2");
+    SwapFilteredCookies();
+    EXPECT_EQ("old\n", ReadWholeFile(profile + "\\cookies.txt")) << "nothing was pending";
+    SetUpdateCookieFile(true);
+    SwapFilteredCookies();
+    EXPECT_EQ("new\n", ReadWholeFile(profile + "\\cookies.txt"));
+    EXPECT_EQ(0, UpdateCookieFilePending());
+    EXPECT_EQ("", Approval("Software\\Orvanto\\Sentrovia\\Nuts", "gone - x"));
+    EXPECT_EQ("1", Approval("Software\\Orvanto\\Sentrovia\\Nuts", "@ads"));
+    SetCookieMode(COOKIES_InternetExplorer);
 }
 
 // A turned-down task is deleted (kept and recorded first) and forgotten, so it is asked about
