@@ -151,6 +151,25 @@
 #define IDC_PAGE_HELP_LABEL       1134
 #define IDC_PAGE_PATROL_LABEL     1135
 #define IDC_PAGE_DELETE           1184
+#define IDC_PAGE_VIEW             1129
+/* A page's own controls between its list and its buttons */
+#define IDC_PAGE_BAND_FIRST       1300
+#define IDC_PAGE_BAND_LAST        1319
+/* The Cookies page's own controls */
+#define IDC_COOKIE_FIELD_LABEL    1300
+#define IDC_COOKIE_FIELD          1301
+#define IDC_COOKIE_BROWSER_IE     1302
+#define IDC_COOKIE_BROWSER_MOZILLA 1303
+#define IDC_COOKIE_ALWAYS         1304
+#define IDC_COOKIE_FOLDER_TEXT    1305
+#define IDC_COOKIE_FOLDER         1306
+
+/* The cookie viewer (184): its list, a line of text and the two removals */
+#define IDD_COOKIE_VIEWER         184
+#define IDC_COOKIE_LIST           1000
+#define IDC_COOKIE_VIEWER_INTRO   1001
+#define IDC_COOKIE_REMOVE_UNCHECKED 1320
+#define IDC_COOKIE_REMOVE_CHECKED 1321
 
 /* List page context menu (1008, 1003, 10, 11, 1006, 1007, 1064 and 1077 as the buttons) */
 #define IDM_PAGE_LISTING          9
@@ -195,6 +214,22 @@
 #define IDS_UNHIDE                2029
 #define IDS_VIEW_IN_NOTEPAD       2030
 #define IDS_HIDDEN_SYSTEM         2031
+#define IDS_VIEW_COOKIES          2032
+#define IDS_ALWAYS_VIEW_COOKIES   2033
+#define IDS_BROWSER_IE            2034
+#define IDS_BROWSER_MOZILLA       2035
+#define IDS_REMOVE_UNCHECKED      2036
+#define IDS_REMOVE_CHECKED        2037
+#define IDS_COOKIE_VIEWER_CAPTION 2038
+#define IDS_COOKIE_VIEWER_INTRO   2039
+#define IDS_COLUMN_COOKIE         2040
+#define IDS_COLUMN_VALUE          2041
+#define IDS_COLUMN_EXPIRES        2042
+#define IDS_COLUMN_SECURE         2043
+#define IDS_COOKIE_FOLDER_BUTTON  2044
+#define IDS_VIEW_ITEM             2045
+#define IDS_NEW_FILTER_LABEL      2046
+#define IDS_COOKIE_FOLDER_LABEL   2047
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

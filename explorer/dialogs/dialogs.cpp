@@ -373,3 +373,33 @@ int AskProtectedRemoval(HWND owner, const char *title, const char *path)
 }
 
 void UseProtectionDialog() { SetAdvancedRemovalQuestion(AskProtectedRemoval); }
+
+namespace {
+
+struct SortContext {
+    const std::vector<std::string> *keys;
+    bool descending;
+};
+
+int CALLBACK CompareKeys(LPARAM left, LPARAM right, LPARAM context)
+{
+    const auto &sort = *reinterpret_cast<const SortContext *>(context);
+    const std::string &a = (*sort.keys)[static_cast<size_t>(left)];
+    const std::string &b = (*sort.keys)[static_cast<size_t>(right)];
+    int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) -
+                CSTR_EQUAL;
+    if (sort.descending)
+        order = -order;
+    if (order == 0)
+        order = left < right ? -1 : (left > right ? 1 : 0);
+    return order;
+}
+
+} // namespace
+
+void SortRowsByKeys(HWND list, const std::vector<std::string> &keys, bool descending)
+{
+    SortContext context{&keys, descending};
+    SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+                 reinterpret_cast<LPARAM>(CompareKeys));
+}

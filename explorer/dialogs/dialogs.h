@@ -4,11 +4,17 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "options.h"
 
 // Puts a dialog in the middle of the screen horizontally and at one third of the free height.
 void CentreOnScreen(HWND dialog);
+
+// Sorts a list view whose rows carry their key's index as item data: by the keys, ignoring case
+// by the system's rules; equal keys keep their indices' order.
+void SortRowsByKeys(HWND list, const std::vector<std::string> &keys, bool descending);
 
 // ---- Patrol time (template 160) ----
 

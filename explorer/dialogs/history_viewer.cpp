@@ -136,35 +136,13 @@ std::string SortKeyOf(int entry, int column)
     }
 }
 
-struct SortContext {
-    const std::vector<std::string> *keys;
-    bool descending;
-};
-
-// Ignoring case by the system's rules; equal keys keep the file's order.
-int CALLBACK CompareRecords(LPARAM left, LPARAM right, LPARAM context)
-{
-    const auto &sort = *reinterpret_cast<const SortContext *>(context);
-    const std::string &a = (*sort.keys)[static_cast<size_t>(left)];
-    const std::string &b = (*sort.keys)[static_cast<size_t>(right)];
-    int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) -
-                CSTR_EQUAL;
-    if (sort.descending)
-        order = -order;
-    if (order == 0)
-        order = left < right ? -1 : (left > right ? 1 : 0);
-    return order;
-}
-
 void SortRecords(ViewerState &state, int column, bool descending)
 {
     const int count = EntryCount();
     std::vector<std::string> keys(static_cast<size_t>(count));
     for (int entry = 0; entry < count; ++entry)
         keys[static_cast<size_t>(entry)] = SortKeyOf(entry, column);
-    SortContext context{&keys, descending};
-    SendMessageA(state.list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
-                 reinterpret_cast<LPARAM>(CompareRecords));
+    SortRowsByKeys(state.list, keys, descending);
 }
 
 // A column click sorts by it, the other way round each time, and the choice is kept.

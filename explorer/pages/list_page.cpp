@@ -193,6 +193,15 @@ void OnCreate(HWND window, int pageId)
     EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
     if (!IsNtFamily())
         ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
+    RECT client;
+    GetClientRect(window, &client);
+    for (int id = IDC_PAGE_BAND_FIRST; id <= IDC_PAGE_BAND_LAST; ++id)
+        if (HWND control = GetDlgItem(window, id)) {
+            RECT rect;
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+            page->band.push_back({control, client.bottom - rect.top});
+        }
     ListView_SetExtendedListViewStyle(page->list, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < traits.columnCount; ++i) {
         char title[128];
@@ -439,6 +448,7 @@ void OnLayout(ListPage &page)
         GetClassNameA(child, kind, sizeof kind);
         const LONG style = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
         if (!EqualsNoCase(kind, "Button") || id == IDC_PAGE_HELP || id == IDC_PAGE_PATROL ||
+            (id >= IDC_PAGE_BAND_FIRST && id <= IDC_PAGE_BAND_LAST) ||
             (style != BS_PUSHBUTTON && style != BS_DEFPUSHBUTTON))
             continue;
         if (id == IDC_PAGE_CLOSE && !IsWindowVisible(child) &&
@@ -472,6 +482,15 @@ void OnLayout(ListPage &page)
         }
     }
     int listBottom = top - 8;
+    for (const auto &[control, gap] : page.band) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+        const int bandTop = height - gap;
+        SetWindowPos(control, nullptr, rect.left, bandTop, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        listBottom = listBottom < bandTop - 6 ? listBottom : bandTop - 6;
+    }
     for (int id : {IDC_PAGE_CHECK, IDC_PAGE_CHECK2}) {
         const Placed check = placed(id);
         if (check.window == nullptr)
@@ -537,7 +556,10 @@ INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPA
         OnDestroy(window);
         return FALSE;
     default:
-        return FALSE;
+        return page->traits->message != nullptr &&
+                       page->traits->message(*page, message, wParam, lParam)
+                   ? TRUE
+                   : FALSE;
     }
 }
 

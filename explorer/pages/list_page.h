@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "area.h"
@@ -56,6 +57,8 @@ struct ListPageTraits {
     bool listing = true;  // the context menu offers the listing report
     // The file and index of a row's icon; null: the first icon of the program the path names.
     void (*iconOf)(int entry, char *file, size_t capacity, int *index) = nullptr;
+    // Any other message of the page's window; true when handled.
+    bool (*message)(ListPage &page, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
 };
 
 struct ListPage {
@@ -69,6 +72,9 @@ struct ListPage {
     bool partial;            // the list could not hold every entry
     bool descending[kMaxColumns];
     bool clicked[kMaxColumns];
+    // The page's own controls below the list (ids IDC_PAGE_BAND_FIRST to _LAST): each keeps the
+    // distance from the page's bottom it has in the template.
+    std::vector<std::pair<HWND, int>> band;
 };
 
 // The traits of a page id; null for a page without a list.
@@ -87,6 +93,7 @@ extern const ListPageTraits kActiveTasksPageTraits;
 extern const ListPageTraits kTasksPageTraits;
 extern const ListPageTraits kFileTypesPageTraits;
 extern const ListPageTraits kHiddenFilesPageTraits;
+extern const ListPageTraits kCookiesPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

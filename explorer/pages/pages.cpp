@@ -12,16 +12,6 @@ constexpr ListPageTraits Bare(AreaId area, UINT intro, UINT hint)
 }
 
 constexpr ListPageTraits kDelayedPage = Bare(AREA_Delayed, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT);
-constexpr ListPageTraits CookiesPage()
-{
-    ListPageTraits traits = Bare(AREA_Nuts, IDS_COOKIES_PAGE_INTRO, IDS_COOKIES_PAGE_ADD_HINT);
-    traits.askedAgain = AskedAgain::CookieListOnTop;
-    traits.listing = false;
-    return traits;
-}
-
-constexpr ListPageTraits kCookiesPage = CookiesPage();
-
 struct PageRow {
     AreaId area;
     const ListPageTraits *traits;
@@ -34,7 +24,7 @@ constexpr PageRow kPages[] = {
     {AREA_HostFile, nullptr},          {AREA_StartPage, nullptr},
     {AREA_FileType, &kFileTypesPageTraits}, {AREA_Tasks, &kTasksPageTraits},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPageTraits},
-    {AREA_Nuts, &kCookiesPage},        {AREA_Cookies, nullptr},
+    {AREA_Nuts, &kCookiesPageTraits},        {AREA_Cookies, nullptr},
     {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPage},
 };
 
