@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "cookies.h"
 #include "com.h"
 #include "detected.h"
 #include "dialogs.h"
@@ -54,6 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     InitializeSettings();
     PruneNextDetectedArea();
     UseProtectionDialog();
+    // The cookie parts work on the browser the Cookies page chose last.
+    SetCookieMode(CookieModeOf(Option(OPT_Browser)));
 
     PostMessageA(mainWindow, WM_COMMAND, switches.command, 0);
     MSG message;

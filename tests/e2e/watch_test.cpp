@@ -101,6 +101,7 @@ protected:
         SetOption("HideStartup", "0");
         SetOption("FileType", "10");
         SetOption("Hidden", "0");
+        SetOption("Cookies", "0");
     }
     static void RegAdd(const char *name, const std::string &command)
     {
@@ -680,6 +681,42 @@ TEST_F(Watch, NewHiddenFileIsDeletedIntoTheVaultAndTheHistoryPutsItBack)
     EXPECT_NE("<missing>", ReadValue(kHiddenSnapshot, listed));
     ClearEntryList();
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kHiddenSnapshot, listed);
+}
+
+// ---------------------------------------------------------------- cookies
+
+// With the new-cookie check on, new Internet Explorer cookie files bring one question on each
+// due check, however many there are; No leaves them new, so the next check asks again.
+TEST_F(Watch, NewCookiesBringOneQuestionOnEachDueCheck)
+{
+    ScratchFolder cookies("e2ecookies");
+    cookies.Write("index.dat", "");
+    const std::string folder = cookies.path() + "\\";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kProduct, "IECookieFolder", REG_SZ, folder.c_str(),
+                    static_cast<DWORD>(folder.size() + 1));
+    SetOption("Cookies", "1");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    cookies.Write("user@one.example[1].txt", "c");
+    cookies.Write("user@two.example[1].txt", "c");
+    for (int check = 0; check < 2; ++check) {
+        SCOPED_TRACE(check);
+        HWND box = nullptr;
+        for (int turn = 0; turn < 4 && box == nullptr; ++turn) {
+            VerifyTurn(monitor);
+            box = WaitForWindow("#32770", "Sentrovia", 3000);
+        }
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(0u, ItemText(box, 0xFFFF).find("Brisko has noticed you have new cookies"))
+            << ItemText(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+        for (int wait = 0; wait < 50 && IsWindow(box); ++wait)
+            Sleep(100);
+        EXPECT_EQ(nullptr, WaitForWindow("#32770", "Sentrovia", 1500)) << "one question a check";
+    }
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kProduct, "IECookieFolder");
 }
 
 // ---------------------------------------------------------------- services
