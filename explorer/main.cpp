@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "cookies.h"
 #include "com.h"
+#include "cookies.h"
 #include "detected.h"
 #include "dialogs.h"
 #include "ids.h"
