@@ -2,6 +2,7 @@
 #include "oneshots.h"
 
 #include "browser_pages.h"
+#include "delayed.h"
 #include "init.h"
 #include "keys.h"
 #include "registry.h"
@@ -19,7 +20,7 @@ void RestoreShippedSettings()
 {
     if (LanguageId() != kEnglish)
         ResetSupportSettings();
-    // Restoring every delayed program waits for the delayed-start area.
+    RestoreAllDelayed();
     // Only a verb key that names its menu text is ours to remove.
     char text[256];
     if (ReadRegString(HKEY_CLASSES_ROOT, kInfoVerbKey, nullptr, text, sizeof text) > 0)

@@ -5,6 +5,7 @@
 
 #include "area.h"
 #include "checks.h"
+#include "delayed.h"
 #include "detected.h"
 #include "entries.h"
 #include "init.h"
@@ -157,4 +158,4 @@ int CheckProcessChange()
     return count;
 }
 
-void LaunchDelayedPrograms(int) {}
+void LaunchDelayedPrograms(int seconds) { Monitor().delayedLaunched = LaunchDueDelayed(seconds); }

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "alerts.h"
+#include "delayed.h"
 #include "entries.h"
 #include "fonts.h"
 #include "init.h"
@@ -48,6 +49,13 @@ void OnInitialise(HWND window)
     ClearEntryList();
     ResetAlertCounters();
     state.conflictCounter = 0;
+    // The delay clock: the programs delayed now are started on it, each once.
+    ResetDelayedLauncher();
+    state.delayedTotal = EnumDelayedEntries();
+    ClearEntryList();
+    state.delayedLaunched = 0;
+    state.delayStep = 0;
+    state.delayPace = 0;
     state.timerSet = SetTimer(window, kTimerId, kTickMilliseconds, nullptr);
     state.tickCounter = 0;
 }

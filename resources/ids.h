@@ -164,6 +164,26 @@
 #define IDC_COOKIE_FOLDER_TEXT    1305
 #define IDC_COOKIE_FOLDER         1306
 
+/* The Delayed Start page's button and menu items */
+#define IDC_PAGE_DELAY_OPTIONS    1340
+#define IDM_PAGE_LAUNCH           1341
+#define IDM_PAGE_RESTORE_DELAYED  1342
+
+/* Program Delay Startup Options (185): title, parameters, delay, window state */
+#define IDD_DELAY_OPTIONS         185
+#define IDC_DELAY_TITLE_LABEL     1330
+#define IDC_DELAY_TITLE           1331
+#define IDC_DELAY_PARAMETERS_LABEL 1332
+#define IDC_DELAY_PARAMETERS      1333
+#define IDC_DELAY_TIME_LABEL      1334
+#define IDC_DELAY_MINUTES         1335
+#define IDC_DELAY_MINUTES_SPIN    1336
+#define IDC_DELAY_MINUTES_LABEL   1337
+#define IDC_DELAY_SECONDS         1338
+#define IDC_DELAY_SECONDS_LABEL   1339
+#define IDC_DELAY_WINDOW_LABEL    1343
+#define IDC_DELAY_WINDOW          1344
+
 /* The cookie viewer (184): its list, a line of text and the two removals */
 #define IDD_COOKIE_VIEWER         184
 #define IDC_COOKIE_LIST           1000
@@ -230,6 +250,13 @@
 #define IDS_VIEW_ITEM             2045
 #define IDS_NEW_FILTER_LABEL      2046
 #define IDS_COOKIE_FOLDER_LABEL   2047
+#define IDS_DELAY_OPTIONS_BUTTON  2048
+#define IDS_LAUNCH_PROGRAM        2049
+#define IDS_DELAY_OPTIONS_ITEM    2050
+#define IDS_RESTORE_TO_STARTUP    2051
+#define IDS_DELAY_TITLE_LABEL     2052
+#define IDS_DELAY_PARAMETERS_LABEL 2053
+#define IDS_DELAY_WINDOW_LABEL    2054
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0

@@ -94,6 +94,7 @@ extern const ListPageTraits kTasksPageTraits;
 extern const ListPageTraits kFileTypesPageTraits;
 extern const ListPageTraits kHiddenFilesPageTraits;
 extern const ListPageTraits kCookiesPageTraits;
+extern const ListPageTraits kDelayedPageTraits;
 
 INT_PTR CALLBACK ListPageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -5,6 +5,7 @@
 
 #include "area.h"
 #include "bounded.h"
+#include "delayed.h"
 #include "dialogs.h"
 #include "explorer_dialogs.h"
 #include "history_viewer.h"
@@ -74,7 +75,7 @@ constexpr struct {
 // Controls whose work is not part of the Explorer yet: shown, but they cannot be pressed.
 constexpr int kUnbuiltControls[] = {IDC_OPTIONS_LOCK_TYPES, IDC_OPTIONS_LISTING,
                                     IDC_OPTIONS_HIJACK_LOG, IDC_OPTIONS_SPREADSHEET,
-                                    IDC_OPTIONS_EXPORT, IDC_OPTIONS_RESTORE_DELAYED};
+                                    IDC_OPTIONS_EXPORT};
 
 bool Checked(HWND page, int control) { return IsDlgButtonChecked(page, control) == BST_CHECKED; }
 
@@ -185,6 +186,9 @@ int OnCommand(HWND page, int control)
         return 1;
     case IDC_OPTIONS_OLD_TRAY:
         StoreOption(OPT_TrayIcon, TrayIconFor(Checked(page, IDC_OPTIONS_OLD_TRAY)));
+        return 1;
+    case IDC_OPTIONS_RESTORE_DELAYED:
+        RestoreAllDelayed();
         return 1;
     case IDC_OPTIONS_VIEW_HISTORY:
         ShowHistoryViewer(page);

@@ -1,17 +1,8 @@
-// The page of each area. Areas not listed yet show their frame, texts and an empty list.
+// The page of each area.
 #include "list_page.h"
-
-#include "strings.h"
 
 namespace {
 
-constexpr ListPageTraits Bare(AreaId area, UINT intro, UINT hint)
-{
-    return {area, intro, hint, nullptr, 0, nullptr, nullptr, nullptr,
-            nullptr, nullptr, nullptr, nullptr, nullptr};
-}
-
-constexpr ListPageTraits kDelayedPage = Bare(AREA_Delayed, IDS_DELAY_PAGE_INTRO, IDS_DELAY_PAGE_HINT);
 struct PageRow {
     AreaId area;
     const ListPageTraits *traits;
@@ -25,7 +16,7 @@ constexpr PageRow kPages[] = {
     {AREA_FileType, &kFileTypesPageTraits}, {AREA_Tasks, &kTasksPageTraits},
     {AREA_WinInit, nullptr},           {AREA_Services, &kServicesPageTraits},
     {AREA_Nuts, &kCookiesPageTraits},        {AREA_Cookies, nullptr},
-    {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPage},
+    {AREA_ActiveTasks, &kActiveTasksPageTraits}, {AREA_Delayed, &kDelayedPageTraits},
 };
 
 static_assert(RowsFollowAreas(kPages));

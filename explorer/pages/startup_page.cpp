@@ -8,6 +8,7 @@
 
 #include "bounded.h"
 #include "detected.h"
+#include "delayed.h"
 #include "entries.h"
 #include "files.h"
 #include "ids.h"
@@ -218,9 +219,21 @@ void AddProgram(ListPage &page)
     FillListPage(page);
 }
 
+// Each selected entry in list order; the Monitor's own entry ends the run.
+void MoveSelectedToDelayed(ListPage &page)
+{
+    for (int entry : SelectedOrSay(page))
+        if (MoveToDelayedStart(entry) == DelayMove::RefusedStop)
+            break;
+    FillListPage(page);
+}
+
 bool Command(ListPage &page, int id)
 {
     switch (id) {
+    case IDM_PAGE_MOVE_TO_DELAYED:
+        MoveSelectedToDelayed(page);
+        return true;
     case IDC_PAGE_ENABLE:
         ForSelected(page, [](const EntryTexts &texts, int) {
             if (IsTitleDisabled(texts.title.c_str()))
@@ -270,8 +283,7 @@ void Menu(ListPage &, HMENU menu, int entry)
     AppendProgramGroup(menu, entry);
     AppendMenuText(menu, IDC_PAGE_ADD, IDS_ADD);
     if (EntryKind(entry) < kUserinitKind) {
-        // Delayed start comes with later work.
-        AppendMenuText(menu, IDM_PAGE_MOVE_TO_DELAYED, IDS_MOVE_TO_DELAYED, false);
+        AppendMenuText(menu, IDM_PAGE_MOVE_TO_DELAYED, IDS_MOVE_TO_DELAYED);
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuText(menu, IDC_PAGE_REMOVE, IDS_REMOVE);
     }

@@ -6,8 +6,9 @@
 
 namespace {
 
-const char *const kDelayKeys[] = {"Delay", "Delay\\Time", "Delay\\Parameters",
-                                  "Delay\\Shortcuts", "Delay\\Applet", "Delay\\Title"};
+const char *const kDelayKeys[] = {"Delay",          "Delay\\Time",   "Delay\\Parameters",
+                                  "Delay\\Shortcuts", "Delay\\Applet", "Delay\\Title",
+                                  "Delay\\OpenAs",    "Delay\\Command"};
 
 } // namespace
 

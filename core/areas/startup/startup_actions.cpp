@@ -977,6 +977,30 @@ void ProgramValueName(const char *file, char *name, size_t capacity)
 
 } // namespace
 
+std::string StoredStartupCommand(const char *title, const char *path, const char *detail,
+                                 int code)
+{
+    title = OrEmpty(title);
+    path = OrEmpty(path);
+    detail = OrEmpty(detail);
+    if (IsRunCode(code)) {
+        HKEY root;
+        char location[kFolderWidth];
+        std::string stored;
+        DWORD type;
+        if (RunKeyOf(code, &root, location, sizeof location) &&
+            ReadWholeText(root, location, title, stored, &type) == ValueState::Text &&
+            IsListedFormOf(path, stored.c_str(), true))
+            return stored;
+    } else if (code == kStartupFolderKind && IsShortcutFile(detail)) {
+        char arguments[kCommandWidth];
+        ShortcutArguments(detail, arguments, sizeof arguments);
+        if (arguments[0] != '\0')
+            return std::string(path) + " " + arguments;
+    }
+    return path;
+}
+
 int IsEntryDisabled(const char *title)
 {
     if (title == nullptr || title[0] == '\0')

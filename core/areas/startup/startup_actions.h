@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 // The location code the disabled register keeps for a title; 0 when it has none.
 int IsEntryDisabled(const char *title);
@@ -45,6 +46,11 @@ int AskKeyLocationRemoval(HWND owner, const char *title, const char *path);
 // restore, an empty command or a write that failed.
 int RestoreRemovedEntry(const char *title, const char *path, const char *detail, int code,
                         const char *kept = nullptr);
+
+// The command an entry starts as its location holds it: a Run value's data as stored (quotes and
+// RUNDLL32 included), a shortcut's target with its arguments; the listed path otherwise.
+std::string StoredStartupCommand(const char *title, const char *path, const char *detail,
+                                 int code);
 
 // Adds a program file to the current user's Run key under its version-information name and
 // approves it as the system's own. 1 when written.
