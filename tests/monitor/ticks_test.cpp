@@ -6,10 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include "buildfiles.h"
+#include "delayed.h"
+#include "entries.h"
+#include "files.h"
 #include "monitor.h"
+#include "processes.h"
+#include "registry.h"
+#include "regsandbox.h"
 #include "platform.h"
 #include "scratch.h"
 #include "trace.h"
+#include "verify.h"
 
 namespace {
 
@@ -130,6 +138,51 @@ TEST_F(Ticks, DelayedProgramsArePacedEverySixthTick)
     for (int tick = 0; tick < 12; ++tick)
         OnTimerTick(state, kCounting);
     EXPECT_TRUE(g_calls.launches.empty());
+}
+
+// On the real delay clock: 30 seconds of delay start on the 18th tick (the third step, 36 s),
+// 40 on the 24th (48 s); once both are handled the clock stops.
+TEST_F(Ticks, TheDelayClockStartsEachProgramOnItsStep)
+{
+    RegistrySandbox sandbox;
+    ScratchFolder programs("programs");
+    const std::string delay = "Software\\Orvanto\\Sentrovia\\Delay";
+    std::vector<std::string> files;
+    for (const auto &[name, seconds] : {std::pair{"thirty.exe", "30"}, std::pair{"forty.exe", "40"}}) {
+        const std::string file = programs.File(name);
+        ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), file.c_str(), FALSE));
+        WriteRegString(HKEY_CURRENT_USER, delay.c_str(), file.c_str(), "11");
+        WriteRegString(HKEY_CURRENT_USER, (delay + "\\Time").c_str(), file.c_str(), seconds);
+        WriteRegString(HKEY_CURRENT_USER, (delay + "\\Parameters").c_str(), file.c_str(),
+                       " 20000");
+        files.push_back(file);
+    }
+    const TickActions actions = {LaunchDelayedPrograms, [] { return 0; }, [] { return 0; },
+                                 [](DWORD) {}};
+    Monitor() = MonitorState{};
+    ResetDelayedLauncher();
+    Monitor().delayedTotal = EnumDelayedEntries();
+    ClearEntryList();
+    ASSERT_EQ(2, Monitor().delayedTotal);
+    auto running = [&](size_t which) {
+        char clean[MAX_PATH];
+        CleanPath(files[which].c_str(), clean, sizeof clean);
+        return FindProcessForFile(clean);
+    };
+    std::vector<int> started(2, 0);
+    for (int tick = 1; tick <= 30; ++tick) {
+        OnTimerTick(Monitor(), actions);
+        for (size_t which = 0; which < 2; ++which)
+            if (started[which] == 0 && running(which) != 0)
+                started[which] = tick;
+    }
+    EXPECT_EQ((std::vector<int>{18, 24}), started);
+    EXPECT_EQ(2, Monitor().delayedLaunched);
+    EXPECT_EQ(4, Monitor().delayStep) << "the clock stops once every program is handled";
+    for (size_t which = 0; which < 2; ++which)
+        EndProcess(running(which));
+    Monitor() = MonitorState{};
+    ResetDelayedLauncher();
 }
 
 } // namespace
