@@ -55,6 +55,18 @@ inline bool Select(const char *text)
 
 inline void Press(int id) { SendMessageA(Explorer().activePage, WM_COMMAND, id, 0); }
 
+// A click on a column's header.
+inline void ClickColumn(int column)
+{
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = PageList();
+    click.hdr.idFrom = IDC_PAGE_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageA(Explorer().activePage, WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
 inline bool Shown(int id) { return IsWindowVisible(GetDlgItem(Explorer().activePage, id)) != 0; }
 
 // The last message the page showed; every message is answered Yes.

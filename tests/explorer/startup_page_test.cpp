@@ -73,17 +73,6 @@ TEST(StartupPageSorting, DateKeysAreYearMonthDayAndTheTwentyFourHourTime)
 
 using namespace page_driver;
 
-void ClickColumn(int column)
-{
-    NMLISTVIEW click{};
-    click.hdr.hwndFrom = PageList();
-    click.hdr.idFrom = IDC_PAGE_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(Explorer().activePage, WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
 std::string GetOptionText(const char *name)
 {
     char text[32] = "";
