@@ -15,6 +15,7 @@
 #include "programs.h"
 #include "scratch.h"
 #include "startup.h"
+#include "startup_actions.h"
 
 namespace {
 
@@ -623,6 +624,58 @@ TEST_F(Watch, NewActiveXControlAnsweredNoGetsItsKillBitAndIsNotAskedAgain)
     VerifyTurn(monitor);
     EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
     SetOption("ActiveX", "4");
+}
+
+// ---------------------------------------------------------------- delayed start
+
+// A program moved to delayed start that puts itself back into HKCU Run is asked about with the
+// delayed-program alert; Disable keeps it delayed and takes it out of the Run key again.
+TEST_F(Watch, ADelayedProgramThatComesBackStaysDelayedOnDisable)
+{
+    ScratchFolder programs("programs");
+    const std::string file = programs.File("comeback.exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("fixture_sleeper.exe").c_str(), file.c_str(), FALSE));
+    char agent[MAX_PATH];
+    GetLongPathNameA(file.c_str(), agent, sizeof agent);
+    const std::string command = std::string(agent) + " 60000";
+    // As the Explorer leaves a moved program: its registration (a delay the test outlasts) and
+    // its approval as delayed.
+    const std::string delay = std::string(kProduct) + "\\Delay";
+    auto set = [](const std::string &key, const char *name, const std::string &value) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
+                        static_cast<DWORD>(value.size() + 1));
+    };
+    set(delay, agent, "11");
+    set(delay + "\\Time", agent, "3600");
+    set(delay + "\\Parameters", agent, " 60000");
+    set(delay + "\\Title", agent, "e2e comeback");
+    set(kBaseline, command.c_str(), "1103");
+
+    RunningProgram monitorProgram(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    RegAdd("e2e comeback", command);
+    VerifyTurn(monitor);
+    HWND alert = WaitForWindow("#32770", "This Program doesn't want to be Delayed", 15000);
+    ASSERT_NE(nullptr, alert);
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDNO)));
+    std::string value;
+    for (int wait = 0; wait < 50 && (value = ReadValue(kUserRun, "e2e comeback")) != "<missing>";
+         ++wait)
+        Sleep(100);
+    EXPECT_EQ("<missing>", value);
+    EXPECT_EQ("11", ReadValue(delay.c_str(), agent)) << "still delayed";
+    RunToEnd(monitor_, "-Q");
+    ASSERT_TRUE(WaitForNoWindow("Sentrovia", 5000));
+
+    // Out of the prefix again: enabled back into Run, then gone with its registration.
+    if (IsEntryDisabled("e2e comeback"))
+        ToggleStartupEntry("e2e comeback", command.c_str(), "", 11);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e comeback");
+    for (const char *key : {"", "\\Time", "\\Parameters", "\\Title"})
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, (delay + key).c_str(), agent);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kBaseline, command.c_str());
 }
 
 // ---------------------------------------------------------------- hidden files
