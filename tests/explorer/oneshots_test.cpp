@@ -62,6 +62,22 @@ TEST_F(OneshotRestore, TranslatedTableLosesOverridesPlacesAndTheVerb)
     EXPECT_EQ("\"%1\" %*", ReadStringValue(HKEY_CLASSES_ROOT, kOtherVerb, nullptr));
 }
 
+// -Restore also puts every delayed program back where it started from.
+TEST_F(OneshotRestore, EveryDelayedProgramGoesBackToItsStartupLocation)
+{
+    const char *program = "C:\\Tools\\agent.exe";
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Delay", program, "11");
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Delay\\Title", program,
+                   "Agent");
+    WriteRegString(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Delay\\Parameters",
+                   program, " -tray");
+    EXPECT_TRUE(Run("\"C:\\S\\SentroviaEx.exe\" -Restore"));
+    EXPECT_EQ("C:\\Tools\\agent.exe -tray",
+              ReadStringValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                              "Agent"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Orvanto\\Sentrovia\\Delay", program));
+}
+
 TEST_F(OneshotRestore, EnglishTableKeepsPlacesButStillLosesTheVerb)
 {
     SetLanguageId(kEnglish);

@@ -197,7 +197,7 @@ TEST_F(OptionsPage, ShowsTheOptionsAndItsTexts)
         {IDC_OPTIONS_HIJACK_LOG, IDS_HIJACK_LOG, false},
         {IDC_OPTIONS_SPREADSHEET, IDS_SPREADSHEET_REPORT, false},
         {IDC_OPTIONS_EXPORT, IDS_EXPORT_SETTINGS, false},
-        {IDC_OPTIONS_RESTORE_DELAYED, IDS_RESTORE_ALL_DELAYED, false},
+        {IDC_OPTIONS_RESTORE_DELAYED, IDS_RESTORE_ALL_DELAYED, true},
     };
     for (const auto &c : controls) {
         SCOPED_TRACE(c.control);
