@@ -56,6 +56,13 @@ protected:
     ScratchFolder appData_{"appdata"};
 };
 
+// Presses View Cookies without waiting for the viewer it opens.
+bool OpenViewer(HWND)
+{
+    PostMessageA(Explorer().activePage, WM_COMMAND, MAKEWPARAM(IDC_PAGE_VIEW, BN_CLICKED), 0);
+    return true;
+}
+
 bool Exists(const std::string &file) { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TEST_F(CookiesPage, FiltersAreAddedAppliedAtOnceAndRemoved)
@@ -125,26 +132,21 @@ TEST_F(CookiesPage, TheViewerKeepsTheTickedCookiesAndRemovesTheOthers)
     const std::string shop = Cookie("user@shop[1].txt");
     const std::string weather = Cookie("user@weather[1].txt");
     WriteRegString(HKEY_CURRENT_USER, kKept, "user@news[1].txt", "1");
-    std::vector<std::string> rows;
+    std::vector<std::string> first, rows;
     std::vector<bool> ticks;
-    std::string caption;
     auto onViewer = [&](HWND dialog) {
         return dialog_driver::WindowText(dialog) == "Cookies";
     };
     Run(IDM_PAGE_COOKIES,
-        {[](HWND) {
-             PostMessageA(Explorer().activePage, WM_COMMAND, MAKEWPARAM(IDC_PAGE_VIEW, BN_CLICKED),
-                          0);
-             return true;
-         },
+        {OpenViewer,
          [&](HWND dialog) {
              if (!onViewer(dialog))
                  return false;
              HWND list = GetDlgItem(dialog, IDC_COOKIE_LIST);
-             rows = Column(list, 0);
-             for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+             first = Column(list, 0);
+             for (int row = 0; row < static_cast<int>(first.size()); ++row) {
                  ticks.push_back(ListView_GetCheckState(list, row) != 0);
-                 if (rows[row] == "user@shop[1].txt")
+                 if (first[row] == "user@shop[1].txt")
                      ListView_SetCheckState(list, row, TRUE);
              }
              dialog_driver::Click(dialog, IDC_COOKIE_REMOVE_UNCHECKED);
@@ -157,6 +159,9 @@ TEST_F(CookiesPage, TheViewerKeepsTheTickedCookiesAndRemovesTheOthers)
              dialog_driver::Click(dialog, IDOK);
              return true;
          }});
+    ASSERT_EQ(3u, first.size());
+    for (size_t row = 0; row < first.size(); ++row)
+        EXPECT_EQ(first[row] == "user@news[1].txt", ticks[row]) << first[row];
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ(Text(IDS_REMOVE_UNCHECKED_COOKIES), g_asked);
     EXPECT_TRUE(Exists(kept));
@@ -176,11 +181,7 @@ TEST_F(CookiesPage, AMozillaCookieRemovedIsMarkedAndLeftOutOfTheCopy)
                    ".a.example\tTRUE\t/\tFALSE\t0\tid\t1\n.b.example\tTRUE\t/\tTRUE\t0\tx\t2\n");
     std::vector<std::string> first, after;
     Run(IDM_PAGE_COOKIES,
-        {[](HWND) {
-             PostMessageA(Explorer().activePage, WM_COMMAND, MAKEWPARAM(IDC_PAGE_VIEW, BN_CLICKED),
-                          0);
-             return true;
-         },
+        {OpenViewer,
          [&](HWND dialog) {
              if (dialog_driver::WindowText(dialog) != "Cookies")
                  return false;
