@@ -345,6 +345,17 @@ TEST_F(HelpPages, EachCommandHasItsPage)
     }
 }
 
+// Every page a command can ask for ships beside the programs, as a page of its own.
+TEST_F(HelpPages, EveryPageShipsBesideThePrograms)
+{
+    for (int command : {6026, 6028, 6029, 6033, 6038, 6039, 6040, 6042, 6051, 6052, 6055, 6056, 0}) {
+        SCOPED_TRACE(command);
+        const std::string page = ReadWholeFile(BuildFile(HelpPageName(command)));
+        EXPECT_NE(std::string::npos, page.find("<title>Sentrovia Help: ")) << HelpPageName(command);
+        EXPECT_NE(std::string::npos, page.find("</html>"));
+    }
+}
+
 TEST_F(HelpPages, LanguagePrefixComesBeforeThePage)
 {
     char address[256];
