@@ -96,6 +96,36 @@ TEST_F(Settings, LaterStartsKeepTheAnswersUnlessTheVersionChangesOrCleanupIsAske
     EXPECT_EQ(0, GetOption("Cleanup", 0));
 }
 
+// The services, hidden-file and ActiveX baselines are taken whenever their "P" marker is missing,
+// at any start, and left alone while it is there.
+TEST_F(Settings, MarkedBaselinesAreTakenAgainOnlyWhenTheirMarkerIsGone)
+{
+    ScratchFolder temp("temp");
+    platform_.tempFolder = temp.path().c_str();
+    const std::string hidden = temp.Write("seen.tmp", "x");
+    ASSERT_TRUE(SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    InitializeSettings();
+    for (const char *area : {"Services", "Hidden", "ActiveX"}) {
+        SCOPED_TRACE(area);
+        const std::string key = std::string(kProductKey) + "\\" + area;
+        EXPECT_EQ("P", ReadStringValue(HKEY_CURRENT_USER, key.c_str(), nullptr));
+        // A value the baseline would not write stays while the marker does ...
+        WriteRegString(HKEY_CURRENT_USER, key.c_str(), "Answered Earlier", "7");
+        InitializeSettings();
+        EXPECT_EQ("7", ReadStringValue(HKEY_CURRENT_USER, key.c_str(), "Answered Earlier"));
+        // ... and goes with the rest once the marker is gone: the baseline is made anew.
+        WriteRegString(HKEY_CURRENT_USER, key.c_str(), nullptr, "");
+        InitializeSettings();
+        EXPECT_EQ("P", ReadStringValue(HKEY_CURRENT_USER, key.c_str(), nullptr));
+        EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key.c_str(), "Answered Earlier"));
+    }
+    char listed[MAX_PATH];
+    GetLongPathNameA(hidden.c_str(), listed, sizeof listed);
+    EXPECT_NE("<missing>", ReadStringValue(HKEY_CURRENT_USER,
+                                           (std::string(kProductKey) + "\\Hidden").c_str(), listed))
+        << "the hidden files there are approved";
+}
+
 TEST_F(Settings, AutostartOffRemovesEveryEntryOfTheMonitor)
 {
     InitializeSettings();
