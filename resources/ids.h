@@ -184,6 +184,41 @@
 #define IDC_DELAY_WINDOW_LABEL    1343
 #define IDC_DELAY_WINDOW          1344
 
+/* Program information (121) */
+#define IDD_INFO                  121
+#define IDC_INFO_ICON             117
+#define IDC_INFO_PRODUCT          100
+#define IDC_INFO_PATH             1026
+#define IDC_INFO_COMPANY          1030
+#define IDC_INFO_COMPANY_LABEL    1037
+#define IDC_INFO_VERSION          1029
+#define IDC_INFO_VERSION_LABEL    1034
+#define IDC_INFO_DESCRIPTION      1031
+#define IDC_INFO_COPYRIGHT        1032
+#define IDC_INFO_COPYRIGHT_LABEL  1025
+#define IDC_INFO_LOCATION         1039
+#define IDC_INFO_STATE            1010
+#define IDC_INFO_CREATED          1011
+#define IDC_INFO_WRITTEN          1013
+#define IDC_INFO_SIZE             1181
+#define IDC_INFO_DETECTED         1014
+#define IDC_INFO_CREATED_LABEL    1040
+#define IDC_INFO_WRITTEN_LABEL    1041
+#define IDC_INFO_SIZE_LABEL       1042
+#define IDC_INFO_DETECTED_LABEL   1043
+#define IDC_INFO_NOTE             1033
+#define IDC_INFO_START_TYPE       1090
+#define IDC_INFO_START_TYPE_LABEL 1091
+#define IDC_INFO_STATUS_LABEL     1092
+#define IDC_INFO_STOP             3
+#define IDC_INFO_RUN              4
+#define IDC_INFO_EXPAND           5
+#define IDC_INFO_APPLY            12
+#define IDC_INFO_LOOKUP           1067
+#define IDC_INFO_NOTE_BUTTON      1069
+#define IDC_INFO_NEXT             1082
+#define IDC_INFO_PREVIOUS         1083
+
 /* The cookie viewer (184): its list, a line of text and the two removals */
 #define IDD_COOKIE_VIEWER         184
 #define IDC_COOKIE_LIST           1000

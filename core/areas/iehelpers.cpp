@@ -653,6 +653,20 @@ void TakeActiveXBaseline()
 
 int ListIEHelpersForDating() { return EnumIEHelpers(); }
 
+const char *HelperKeyOfKind(int kindCode)
+{
+    switch (kindCode) {
+    case 900:
+        return kHelperObjectsKey;
+    case 901:
+        return kToolbarKey;
+    case 902:
+        return kExtensionsKey;
+    default:
+        return "";
+    }
+}
+
 int ListActiveXForDating() { return EnumActiveX(0); }
 
 int HelperCommand(const char *path, bool unregister, char *command, size_t capacity)

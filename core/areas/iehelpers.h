@@ -51,3 +51,6 @@ int ListActiveXForDating();
 int HelperCommand(const char *path, bool unregister, char *command, size_t capacity);
 // "regsvr32 /s" with the helper's file, in a window of its own; 1 when it was started.
 int RegisterHelperAgain(const char *path);
+
+// The HKEY_LOCAL_MACHINE key that registers helpers of a kind code (900-902); "" for others.
+const char *HelperKeyOfKind(int kindCode);

@@ -11,6 +11,8 @@
 #include "bounded.h"
 #include "entries.h"
 #include "files.h"
+#include "history.h"
+#include "historyline.h"
 #include "options.h"
 #include "registry.h"
 #include "strings.h"
@@ -328,4 +330,52 @@ void TakeServicesSnapshot()
         Approve(AREA_Services, title[0] != '\0' ? title : EntryWholePath(i), EntryKind(i));
     }
     ClearEntryList();
+}
+
+namespace {
+
+bool RecordedChange(const char *title, const char *path, int kind, int action)
+{
+    if (WriteHistoryRecord(title, path, "", kind, action) != kHistoryFailed)
+        return true;
+    TellNotRecorded(IDS_NOT_CHANGED_NO_RECORD, title, GetLastError());
+    return false;
+}
+
+} // namespace
+
+int FormerStartAction(int start)
+{
+    switch (start) {
+    case 2:
+        return kActionServiceFromAutomatic;
+    case 3:
+        return kActionServiceFromManual;
+    case 4:
+        return kActionServiceFromDisabled;
+    default:
+        return 0;
+    }
+}
+
+int StopServiceRecorded(const char *title, const char *path, int kind)
+{
+    if (title == nullptr || !RecordedChange(title, path != nullptr ? path : "", kind,
+                                            kActionServiceStop))
+        return 0;
+    return ControlServiceByTitle(title, SERVICE_CONTROL_STOP);
+}
+
+int SetServiceStartRecorded(const char *title, const char *path, int kind, int start)
+{
+    static const int kNewStartAction[] = {kActionServiceAutomatic, kActionServiceManual,
+                                          kActionServiceDisabled};
+    if (title == nullptr || start < 2 || start > 4)
+        return 0;
+    path = path != nullptr ? path : "";
+    const int former = FormerStartAction(GetServiceStartType(title));
+    if ((former != 0 && !RecordedChange(title, path, kind, former)) ||
+        !RecordedChange(title, path, kind, kNewStartAction[start - 2]))
+        return 0;
+    return SetServiceStartType(title, start);
 }

@@ -34,3 +34,11 @@ int FindServiceDescription(const char *file, char *description, size_t capacity)
 int GetServiceStartType(const char *title);
 // Approves every listed service unless the area's "P" marker is there (the row's takeBaseline).
 void TakeServicesSnapshot();
+
+// The history action that records a start type before it is changed (2, 3, 4); 0 for others.
+int FormerStartAction(int start);
+// Changes made by the user on one service, each recorded in the history first; a change whose
+// record cannot be written is not made, and the user is told. 1 when made.
+int StopServiceRecorded(const char *title, const char *path, int kind);
+// Records the former start type and the new one (2 Automatic, 3 Manual, 4 Disabled), then sets it.
+int SetServiceStartRecorded(const char *title, const char *path, int kind, int start);

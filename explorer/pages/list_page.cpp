@@ -18,6 +18,7 @@
 #include "files.h"
 #include "folders.h"
 #include "help.h"
+#include "info_dialog.h"
 #include "ids.h"
 #include "lookup.h"
 #include "messages.h"
@@ -189,8 +190,6 @@ void OnCreate(HWND window, int pageId)
         ShowWindow(GetDlgItem(window, IDC_PAGE_PATROL_LABEL), SW_HIDE);
         EnableWindow(GetDlgItem(window, IDC_PAGE_PATROL), FALSE);
     }
-    // The information dialog comes with later work.
-    EnableWindow(GetDlgItem(window, IDC_PAGE_INFO), FALSE);
     if (!IsNtFamily())
         ShowWindow(GetDlgItem(window, IDC_PAGE_CLOSE), SW_HIDE);
     RECT client;
@@ -301,6 +300,8 @@ void Lookup(const ListPage &page)
     OnlineLookupOfEntry(entry);
 }
 
+void ShowInfo(ListPage &page);
+
 LRESULT OnNotify(ListPage &page, const NMHDR &header)
 {
     if (header.code == PSN_SETACTIVE) {
@@ -334,6 +335,9 @@ LRESULT OnNotify(ListPage &page, const NMHDR &header)
     case NM_DBLCLK:
         Lookup(page);
         break;
+    case NM_RETURN:
+        ShowInfo(page);
+        break;
     case NM_RCLICK:
         ShowContextMenu(page);
         break;
@@ -341,6 +345,23 @@ LRESULT OnNotify(ListPage &page, const NMHDR &header)
         break;
     }
     return 0;
+}
+
+// The first selected row's entry in the information dialog; the list is read again after, as
+// the dialog may have stopped a program or changed a service, and the row selected again.
+void ShowInfo(ListPage &page)
+{
+    const std::vector<int> entries = SelectedOrSay(page);
+    if (entries.empty())
+        return;
+    const int row = ListView_GetNextItem(page.list, -1, LVNI_FOCUSED);
+    ShowInfoDialog(GetParent(page.window), entries[0]);
+    FillListPage(page);
+    if (row >= 0 && row < ListView_GetItemCount(page.list)) {
+        ListView_SetItemState(page.list, row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(page.list, row, FALSE);
+    }
 }
 
 void OnCommand(ListPage &page, int id)
@@ -357,6 +378,9 @@ void OnCommand(ListPage &page, int id)
         return;
     case IDM_PAGE_ONLINE_INFO:
         Lookup(page);
+        return;
+    case IDC_PAGE_INFO:
+        ShowInfo(page);
         return;
     default:
         break;
@@ -678,8 +702,7 @@ std::vector<int> SelectedOrSay(const ListPage &page, UINT noneText)
 
 void AppendProgramGroup(HMENU menu, int entry)
 {
-    // Info... belongs to the information dialog, which comes with later work.
-    AppendMenuText(menu, IDC_PAGE_INFO, IDS_INFO, false);
+    AppendMenuText(menu, IDC_PAGE_INFO, IDS_INFO);
     AppendMenuText(menu, IDM_PAGE_EXPLORE_FOLDER, IDS_EXPLORE_FOLDER);
     AppendMenuText(menu, IDM_PAGE_PROPERTIES, IDS_PROGRAM_PROPERTIES);
     AppendNoteItem(menu, entry);

@@ -64,26 +64,11 @@ bool Recorded(const ServiceItem &service, int action)
     return false;
 }
 
-// The record of how the service started before it was turned down, so it can be put back; 0
-// for a start type without one.
-int FormerStateAction(int start)
-{
-    switch (start) {
-    case 2:
-        return kActionServiceFromAutomatic;
-    case 3:
-        return kActionServiceFromManual;
-    case 4:
-        return kActionServiceFromDisabled;
-    default:
-        return 0;
-    }
-}
-
 void TurnDown(const ServiceItem &service)
 {
     const char *title = service.title.c_str();
-    const int former = FormerStateAction(GetServiceStartType(title));
+    // How it started before, so it can be put back.
+    const int former = FormerStartAction(GetServiceStartType(title));
     if (former != 0 && !Recorded(service, former))
         return;
     // Only a service that runs is stopped, so no record tells of a stop that was not made.
