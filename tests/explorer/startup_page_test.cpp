@@ -97,6 +97,29 @@ protected:
     void Run(std::vector<dialog_driver::Step> steps) { PageTest::Run(IDM_PAGE_STARTUP, steps); }
 };
 
+// Info... opens the information dialog on the selected program.
+TEST_F(StartupPage, InfoShowsTheSelectedProgram)
+{
+    std::string caption, state;
+    Run({[](HWND) {
+             EXPECT_TRUE(Select("Beta"));
+             PostMessageA(Explorer().activePage, WM_COMMAND, MAKEWPARAM(IDC_PAGE_INFO, BN_CLICKED),
+                          0);
+             return true;
+         },
+         [&](HWND dialog) {
+             if (dialog_driver::WindowText(dialog) != "Beta")
+                 return false;
+             caption = dialog_driver::WindowText(dialog);
+             state = dialog_driver::ItemText(dialog, IDC_INFO_STATE);
+             dialog_driver::Click(dialog, IDOK);
+             return true;
+         },
+         [](HWND dialog) { return dialog_driver::WindowText(dialog) != "Beta"; }});
+    EXPECT_EQ("Beta", caption);
+    EXPECT_EQ("Local File not found.", state);
+}
+
 TEST_F(StartupPage, DisabledEntriesStayLastInBothDirections)
 {
     std::vector<std::string> ascending, descending, types;
