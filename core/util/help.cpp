@@ -3,6 +3,7 @@
 #include "help.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "area.h"
 #include "bounded.h"
@@ -16,8 +17,36 @@
 
 namespace {
 
-// The one place the vendor's help site is named.
-constexpr char kHelpSite[] = "https://www.orvanto.com/sentrovia/help/";
+// With no page beside the program, a web search on the page's subject.
+constexpr char kSearch[] = "https://duckduckgo.com/?q=";
+
+const char *SubjectOf(int commandId)
+{
+    switch (commandId) {
+    case IDM_PAGE_STARTUP:
+        return "Windows startup programs";
+    case IDM_PAGE_COOKIES:
+        return "browser cookies";
+    case IDM_PAGE_ACTIVE_TASKS:
+        return "Windows running processes";
+    case IDM_PAGE_SERVICES:
+        return "Windows services";
+    case IDM_PAGE_SCHEDULED_TASKS:
+        return "Windows scheduled tasks";
+    case IDM_PAGE_IE_HELPERS:
+        return "Internet Explorer browser helper objects";
+    case IDM_PAGE_FILE_TYPES:
+        return "Windows file type associations";
+    case IDM_PAGE_HIDDEN_FILES:
+        return "Windows hidden files";
+    case IDM_PAGE_DELAYED_START:
+        return "delay Windows startup programs";
+    case IDM_PAGE_ACTIVEX:
+        return "ActiveX controls";
+    default:
+        return "programs that start with Windows";
+    }
+}
 
 }  // namespace
 
@@ -46,9 +75,9 @@ int HelpPagePrefix(char *out, size_t capacity)
 
 int HelpPageAddress(int commandId, char *out, size_t capacity)
 {
-    char prefix[16];
-    HelpPagePrefix(prefix, sizeof prefix);
-    return FormatBounded(out, capacity, "%s%s%s", kHelpSite, prefix, HelpPageName(commandId));
+    char words[256];
+    UrlQueryText(SubjectOf(commandId), words, sizeof words);
+    return FormatBounded(out, capacity, "%s%s", kSearch, words);
 }
 
 int OpenHelpPage(int commandId)
@@ -57,10 +86,13 @@ int OpenHelpPage(int commandId)
     char prefix[16];
     char local[MAX_PATH];
     HelpPagePrefix(prefix, sizeof prefix);
-    if (ProgramFolder(folder, sizeof folder) &&
-        FormatBounded(local, sizeof local, "%s\\%s%s", folder, prefix, HelpPageName(commandId)) &&
-        FileExists(local))
-        return ShellOpen(local);
+    // The page in the user's language, else the one shipped in English, else a web search.
+    if (ProgramFolder(folder, sizeof folder))
+        for (const char *form : {static_cast<const char *>(prefix), ""})
+            if (FormatBounded(local, sizeof local, "%s\\%s%s", folder, form,
+                              HelpPageName(commandId)) &&
+                FileExists(local))
+                return ShellOpen(local);
     char address[512];
     HelpPageAddress(commandId, address, sizeof address);
     return OpenWithAol(address) || ShellOpen(address);

@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr char kLookupBase[] = "https://www.orvanto.com/sentrovia/lookup?program=";
+// A web search for the file and its company: a real place to learn what a program is. The keys
+// before the search words tell the file's facts to any reader of the address.
+constexpr char kLookupBase[] = "https://duckduckgo.com/?program=";
 constexpr size_t kAddress = 4096;
 
 // Appends key and the value written for a query string.
@@ -37,6 +39,14 @@ void AddNumber(char *address, size_t capacity, const char *key, int value)
     FormatBounded(text, sizeof text, "%d", value);
     AppendBounded(address, capacity, key);
     AppendBounded(address, capacity, text);
+}
+
+// The search words: the file's name and its company.
+void AddSearch(char *address, size_t capacity, const char *name, const char *company)
+{
+    char words[1024];
+    FormatBounded(words, sizeof words, company[0] != '\0' ? "%s %s" : "%s", name, company);
+    AddValue(address, capacity, "&q=", words);
 }
 
 void OwnProductVersion(char *out, size_t capacity)
@@ -107,6 +117,7 @@ int LookupAddress(int kindCode, const char *path, const char *title, bool detail
         AddNumber(out, capacity, "&Type=", kindCode);
         AddValue(out, capacity, "&Loc=", InterfaceLanguage());
         AddValue(out, capacity, "&ext=", extension);
+        AddSearch(out, capacity, name, version.slot[VS_CompanyName]);
         return static_cast<int>(strlen(out));
     }
     char code[8];
@@ -126,6 +137,7 @@ int LookupAddress(int kindCode, const char *path, const char *title, bool detail
     AddValue(out, capacity, "&detected=", facts.firstDetected);
     AddValue(out, capacity, "&fsize=", facts.size);
     AddValue(out, capacity, "&path=", path);
+    AddSearch(out, capacity, name, version.slot[VS_CompanyName]);
     return static_cast<int>(strlen(out));
 }
 

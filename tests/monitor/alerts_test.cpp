@@ -363,13 +363,15 @@ TEST_F(HelpPages, LanguagePrefixComesBeforeThePage)
     EXPECT_EQ(1, HelpPagePrefix(prefix, sizeof prefix));
     EXPECT_STREQ("", prefix);
     HelpPageAddress(6051, address, sizeof address);
-    EXPECT_STREQ("https://www.orvanto.com/sentrovia/help/helpme.html", address);
+    EXPECT_STREQ("https://duckduckgo.com/?q=programs%20that%20start%20with%20Windows", address);
 
     SetOverride(IDS_LANGUAGE_CODE, "de");
     HelpPagePrefix(prefix, sizeof prefix);
     EXPECT_STREQ("de_", prefix);
+    // The search is on the page's subject.
     HelpPageAddress(6040, address, sizeof address);
-    EXPECT_STREQ("https://www.orvanto.com/sentrovia/help/de_bho.html", address);
+    EXPECT_STREQ("https://duckduckgo.com/?q=Internet%20Explorer%20browser%20helper%20objects",
+                 address);
 }
 
 TEST_F(HelpPages, CopyInTheProgramFolderIsOpenedFirst)
@@ -381,16 +383,25 @@ TEST_F(HelpPages, CopyInTheProgramFolderIsOpenedFirst)
     EXPECT_EQ("\"" + page + "\"\n", shell.Opened());
 }
 
-TEST_F(HelpPages, SiteIsOpenedWhenThereIsNoCopy)
+// The user's language first, then the English page shipped beside the program, then a search.
+TEST_F(HelpPages, ThePageInTheUsersLanguageComesFirstThenTheShippedOneThenASearch)
 {
-    ScratchFolder opener;
-    StandInOpener shell(opener);
-    // A copy in another language does not count.
-    programs_.Write("helpme.html", "<html></html>");
     SetOverride(IDS_LANGUAGE_CODE, "fr");
-    EXPECT_EQ(1, OpenHelpPage(6051));
-    EXPECT_NE(std::string::npos,
-              shell.Opened().find("https://www.orvanto.com/sentrovia/help/fr_helpme.html"));
+    const std::string french = programs_.Write("fr_helpme.html", "<html></html>");
+    const std::string english = programs_.Write("helpme.html", "<html></html>");
+    std::vector<std::string> opened;
+    for (const std::string &gone : {std::string(), french, english}) {
+        if (!gone.empty())
+            DeleteFileA(gone.c_str());
+        ScratchFolder opener;
+        StandInOpener shell(opener);
+        EXPECT_EQ(1, OpenHelpPage(6051));
+        opened.push_back(shell.Opened());
+    }
+    ASSERT_EQ(3u, opened.size());
+    EXPECT_EQ("\"" + french + "\"\n", opened[0]);
+    EXPECT_EQ("\"" + english + "\"\n", opened[1]);
+    EXPECT_NE(std::string::npos, opened[2].find("https://duckduckgo.com/?q=")) << opened[2];
 }
 
 // ---------------------------------------------------------------- the dialogs themselves

@@ -35,8 +35,10 @@ TEST_F(Lookup, PlainQueryCarriesNameVendorVersionsKindLanguageAndExtension)
     const std::string monitor = BuildFile("Sentrovia.exe");
     // The running test has no version resource of its own, so its build is empty.
     EXPECT_EQ("?program=Sentrovia.exe&vendor=Orvanto&version=15.9.2008.0&build=&Type=460&Loc=en"
-              "&ext=exe",
+              "&ext=exe&q=Sentrovia.exe%20Orvanto",
               QueryOf(Address(460, monitor, "", false)));
+    // A web search for the file and its company.
+    EXPECT_EQ(0u, Address(460, monitor, "", false).find("https://duckduckgo.com/?"));
 
     SetLanguageId(12);
     EXPECT_NE(std::string::npos, Address(460, monitor, "", false).find("&Loc=fr&"));
@@ -46,7 +48,8 @@ TEST_F(Lookup, PlainQueryCarriesNameVendorVersionsKindLanguageAndExtension)
 
 TEST_F(Lookup, TitleStandsInForAMissingPathAndValuesAreEscaped)
 {
-    EXPECT_EQ("?program=Tom%20+%20Jerry&vendor=&version=&build=&Type=800&Loc=en&ext=",
+    EXPECT_EQ("?program=Tom%20+%20Jerry&vendor=&version=&build=&Type=800&Loc=en&ext="
+              "&q=Tom%20+%20Jerry",
               QueryOf(Address(800, "", "Tom & Jerry", false)));
 }
 
@@ -58,7 +61,7 @@ TEST_F(Lookup, DetailedQueryAddsNamesFactsAndPath)
                           "&Loc=us",  "&ext=exe", "&version=15.9.2008.0", "&name=Sentrovia",
                           "&copy=Copyright%20(C)%202026%20Orvanto",
                           "&detail=Sentrovia%20Monitor", "&created=", "&detected=", "&fsize=",
-                          "&path="};
+                          "&path=", "&q=Sentrovia.exe%20Orvanto"};
     size_t at = 0;
     for (const char *key : keys) {
         SCOPED_TRACE(key);
