@@ -44,6 +44,16 @@ const char *const kGeometryValues[] = {
 
 DWORD g_startTick = 0;
 
+// The areas' own start-up work, before or after the settings-version rules.
+void PrepareAreas(bool afterVersion)
+{
+    for (int id = 0; id < AREA_COUNT; ++id) {
+        const AreaRow &row = Area(AreaId(id));
+        if (row.atStart != nullptr && row.atStartAfterVersion == afterVersion)
+            row.atStart();
+    }
+}
+
 // A marked snapshot is taken whenever its marker is missing, not only at the first run.
 void TakeMissingMarkedBaselines()
 {
@@ -157,10 +167,9 @@ void InitializeSettings()
     InitDetectedRegister();
     TakeMissingMarkedBaselines();
     KeepAutoUpdateSetting();
+    PrepareAreas(false);
     ApplySettingsVersion();
-    for (int id = 0; id < AREA_COUNT; ++id)
-        if (Area(AreaId(id)).atStart != nullptr)
-            Area(AreaId(id)).atStart();
+    PrepareAreas(true);
     LoadOptions();
     RestartCountdowns();
     RegisterInfoVerb();

@@ -103,7 +103,7 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .startSwitch = "-FILETYPES", .pageSwitch = "-FILETYPE", .switchOrder = 8,
      .menuGroup = 2, .menuOrder = 2, .menuCommand = IDM_PAGE_FILE_TYPES,
      .menuText = IDS_MENU_FILE_TYPES,
-     .atStart = PrepareFileTypes},
+     .atStart = PrepareFileTypes, .atStartAfterVersion = true},
     {.id = AREA_Tasks,
      .snapshotKey = "Tasks", .snapshot = Snapshot::Baseline, .takeBaseline = TakeTasksBaseline,
      .detectedKey = "Tasks", .kindLow = 800, .kindHigh = 800, .datedAtFirstRun = ListTasksForDating,

@@ -109,8 +109,9 @@ struct AreaRow {
     UINT menuText = 0;
 
     // Made ready at every start of either program, after the baselines and before the options
-    // are loaded; null: nothing to prepare.
+    // are loaded (after the settings-version rules when atStartAfterVersion); null: nothing.
     void (*atStart)() = nullptr;
+    bool atStartAfterVersion = false;
 
     // Puts back what a record of the area's kind codes undid; 1 when done. Null: nothing to undo.
     int (*restore)(const RestoreRecord &record) = nullptr;

@@ -17,6 +17,7 @@
 #include "strings.h"
 #include "text.h"
 #include "texts.h"
+#include "trace.h"
 #include "version.h"
 
 namespace {
@@ -242,7 +243,11 @@ int CreateClassInfo()
     return count;
 }
 
-void PrepareFileTypes() { CreateClassInfo(); }
+void PrepareFileTypes()
+{
+    Trace("CreateClassInfo", "sentrovia");
+    CreateClassInfo();
+}
 
 int EnumFileTypes()
 {

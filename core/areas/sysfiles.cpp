@@ -20,6 +20,7 @@
 #include "registry.h"
 #include "strings.h"
 #include "texts.h"
+#include "trace.h"
 
 namespace {
 
@@ -163,6 +164,7 @@ void PrepareSystemFiles()
     char made[128] = "";
     if (ReadRegString(HKEY_LOCAL_MACHINE, kSysfilesKey, nullptr, made, sizeof made) > 0)
         return;
+    Trace("sentrovia", "Initialize Sysfiles");
     CreateRegKey(HKEY_LOCAL_MACHINE, kSysfilesKey);
     char hosts[MAX_PATH], comment[512];
     GetHostsPath(hosts, sizeof hosts);

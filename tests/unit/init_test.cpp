@@ -15,6 +15,7 @@
 #include "scratch.h"
 #include "startup.h"
 #include "startup_helpers.h"
+#include "trace.h"
 
 namespace {
 
@@ -67,6 +68,32 @@ TEST_F(Settings, FirstRunMakesTheKeyAndApprovesWhatRunsNow)
     EXPECT_EQ(Autostart(), ReadStringValue(HKEY_LOCAL_MACHINE, kRun, "Sentrovia"));
     EXPECT_EQ("1", Approval(Autostart()));
     EXPECT_EQ(1, IsAutoStartOn());
+}
+
+// A first start on an empty registry takes its steps in their order, as the trace shows, and
+// ends with the settings' version written.
+TEST_F(Settings, TheFirstStartTakesItsStepsInOrder)
+{
+    SetOption("Debug", 1);
+    InitializeSettings();
+    StartTrace(false);
+    EXPECT_EQ(kSettingsVersion, Product("Version"));
+    const std::string trace = ReadWholeFile(programFolder_.File("send2ov.txt"));
+    size_t at = 0;
+    for (const char *step : {"FIRSTTIME", "Create Initial Values", "-----Begin", "Initialize Sysfiles",
+                             "Cleanup Run Registry", "CreateClassInfo"}) {
+        SCOPED_TRACE(step);
+        const size_t found = trace.find(step, at);
+        ASSERT_NE(std::string::npos, found) << trace;
+        at = found;
+    }
+    // The next start takes only what its guards leave it.
+    InitializeSettings();
+    StartTrace(false);
+    const std::string again = ReadWholeFile(programFolder_.File("send2ov.txt")).substr(trace.size());
+    EXPECT_EQ(std::string::npos, again.find("FIRSTTIME")) << again;
+    EXPECT_EQ(std::string::npos, again.find("Initialize Sysfiles")) << again;
+    EXPECT_EQ(std::string::npos, again.find("Cleanup Run Registry")) << again;
 }
 
 TEST_F(Settings, LaterStartsKeepTheAnswersUnlessTheVersionChangesOrCleanupIsAsked)
