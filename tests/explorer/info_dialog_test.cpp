@@ -190,4 +190,54 @@ TEST_F(InfoDialog, ANoteIsCreatedSavedAndShownAgain)
     EXPECT_EQ("Keeps my files in step.", again) << "the note is read back from its file";
 }
 
+// Some kinds put their own facts where the location and the standard text would be.
+TEST_F(InfoDialog, KindsShowTheirOwnFacts)
+{
+    AddEntry("Vfx Chart", "C:\\nowhere\\chart.ocx", "{5E2E0001-0000-4000-8000-0000000000C1}", "",
+             1200, 0);
+    AddEntry(".vfx", "C:\\nowhere\\vfx.exe \"%1\"", "", "vfx", 400, 0);
+    AddEntry("Toolbar", "C:\\nowhere\\bar.dll", "", "", 901, 0);
+    std::vector<std::string> locations, notes;
+    auto look = [&](HWND dialog) {
+        locations.push_back(ItemText(dialog, IDC_INFO_LOCATION));
+        notes.push_back(ItemText(dialog, IDC_INFO_NOTE));
+    };
+    Open(0, {Do(look), Press(IDC_INFO_NEXT), Do(look), Press(IDC_INFO_NEXT), Do(look)});
+    ASSERT_EQ(3u, locations.size());
+    EXPECT_EQ("CLSID: {5E2E0001-0000-4000-8000-0000000000C1}", locations[0]);
+    EXPECT_EQ("", locations[1]);
+    EXPECT_EQ("File Type Extension: vfx", notes[1]);
+    EXPECT_EQ("Location: \"HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar\"", locations[2]);
+}
+
+// Shrunk, the file's facts and the note are out of view and the dialog is shorter; the button
+// names the other state.
+TEST_F(InfoDialog, ExpandAndShrinkShowAndHideTheFactsAndTheNote)
+{
+    AddEntry("Ghost", "C:\\nowhere\\ghost.exe", "", "", 11, 0);
+    struct Look {
+        bool note;
+        int height;
+        std::string button;
+    };
+    std::vector<Look> looks;
+    auto look = [&](HWND dialog) {
+        RECT rect;
+        GetWindowRect(dialog, &rect);
+        looks.push_back({Visible(dialog, IDC_INFO_NOTE), rect.bottom - rect.top,
+                         ItemText(dialog, IDC_INFO_EXPAND)});
+    };
+    Open(0, {Do(look), Press(IDC_INFO_EXPAND), Do(look), Press(IDC_INFO_EXPAND), Do(look)});
+    ASSERT_EQ(3u, looks.size());
+    EXPECT_NE(looks[0].note, looks[1].note);
+    EXPECT_NE(looks[0].button, looks[1].button);
+    const Look &expanded = looks[0].note ? looks[0] : looks[1];
+    const Look &shrunk = looks[0].note ? looks[1] : looks[0];
+    EXPECT_GT(expanded.height, shrunk.height);
+    EXPECT_EQ("Shrin&k Window", expanded.button);
+    EXPECT_EQ("E&xpand Info", shrunk.button);
+    EXPECT_EQ(looks[0].note, looks[2].note);
+    EXPECT_EQ(looks[0].height, looks[2].height);
+}
+
 } // namespace
