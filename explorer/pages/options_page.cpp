@@ -73,7 +73,7 @@ constexpr struct {
     {IDC_OPTIONS_EXPORT, IDS_EXPORT_SETTINGS},      {IDC_OPTIONS_RESTORE_DELAYED, IDS_RESTORE_ALL_DELAYED},
 };
 // Controls whose work is not part of the Explorer yet: shown, but they cannot be pressed.
-constexpr int kUnbuiltControls[] = {IDC_OPTIONS_LOCK_TYPES, IDC_OPTIONS_LISTING,
+constexpr int kUnbuiltControls[] = {IDC_OPTIONS_LISTING,
                                     IDC_OPTIONS_HIJACK_LOG, IDC_OPTIONS_SPREADSHEET,
                                     IDC_OPTIONS_EXPORT};
 

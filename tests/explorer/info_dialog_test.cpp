@@ -139,8 +139,11 @@ TEST_F(InfoDialog, AServicesStartTypeIsAppliedOnlyWhenItDiffers)
     AddEntry("Orbit Sync", "C:\\Orbit\\sync.exe", "", "", 700, 0);
     std::vector<bool> apply;
     std::string stop;
+    bool stopEnabled = true;
     Open(0, {Do([&](HWND dialog) {
                  stop = ItemText(dialog, IDC_INFO_STOP);
+                 // No service control manager knows it: it cannot be asked to stop.
+                 stopEnabled = Enabled(dialog, IDC_INFO_STOP);
                  apply.push_back(Visible(dialog, IDC_INFO_APPLY) && Enabled(dialog, IDC_INFO_APPLY));
                  Select(dialog, 0);  // Automatic
                  apply.push_back(Enabled(dialog, IDC_INFO_APPLY));
@@ -152,6 +155,7 @@ TEST_F(InfoDialog, AServicesStartTypeIsAppliedOnlyWhenItDiffers)
                  apply.push_back(Enabled(dialog, IDC_INFO_APPLY));
              })});
     EXPECT_EQ("&Stop", stop);
+    EXPECT_FALSE(stopEnabled);
     EXPECT_EQ((std::vector<bool>{false, true, false, false}), apply);
     EXPECT_EQ(4, ReadRegNumber(HKEY_LOCAL_MACHINE, key.c_str(), "Start"));
     const std::string history = History();

@@ -182,7 +182,7 @@ TEST_F(OptionsPage, ShowsTheOptionsAndItsTexts)
         {IDC_OPTIONS_AUTOSTART, IDS_OPTION_AUTOSTART, true},
         {IDC_OPTIONS_SOUNDS, IDS_OPTION_SOUNDS, true},
         {IDC_OPTIONS_HISTORY, IDS_OPTION_HISTORY, true},
-        {IDC_OPTIONS_LOCK_TYPES, IDS_OPTION_LOCK_FILE_TYPES, false},
+        {IDC_OPTIONS_LOCK_TYPES, IDS_OPTION_LOCK_FILE_TYPES, true},
         {IDC_OPTIONS_CONFIRM_EXIT, IDS_OPTION_CONFIRM_EXIT, true},
         {IDC_OPTIONS_HIDE_TRAY, IDS_OPTION_HIDE_TRAY_ICON, true},
         {IDC_OPTIONS_OLD_TRAY, IDS_OPTION_OLD_TRAY_ICON, true},
@@ -222,6 +222,7 @@ TEST_F(OptionsPage, CheckBoxesStoreTheirOptionsAndRaiseUpdate)
         {IDC_OPTIONS_HISTORY, OPT_History, "History"},
         {IDC_OPTIONS_CONFIRM_EXIT, OPT_ConfirmExit, "ConfirmExit"},
         {IDC_OPTIONS_DETAILED, OPT_LumenFormat, "LumenFormat"},
+        {IDC_OPTIONS_LOCK_TYPES, OPT_LockFileTypes, "LockFileTypes"},
     };
     for (const auto &box : boxes) {
         SCOPED_TRACE(box.name);

@@ -108,10 +108,13 @@ TEST_F(Settings, LaterStartsKeepTheAnswersUnlessTheVersionChangesOrCleanupIsAske
     EXPECT_EQ("11", Approval("C:\\Gone\\old.exe"));
     EXPECT_EQ("<missing>", Approval("C:\\Tools\\new.exe"));
 
-    // Another release's settings: the baseline is taken again from what runs now.
+    // Another release's settings: the baseline is taken again from what runs now, and the
+    // Monitor's autostart is registered again.
     WriteRegString(HKEY_CURRENT_USER, kProductKey, "Version", "14.0.0.0");
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kRun, "Sentrovia");
     InitializeSettings();
     EXPECT_EQ(kSettingsVersion, Product("Version"));
+    EXPECT_EQ(Autostart(), ReadStringValue(HKEY_LOCAL_MACHINE, kRun, "Sentrovia"));
     EXPECT_EQ("<missing>", Approval("C:\\Gone\\old.exe"));
     EXPECT_EQ("11", Approval("C:\\Tools\\new.exe"));
 
