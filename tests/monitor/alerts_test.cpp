@@ -353,7 +353,9 @@ TEST_F(HelpPages, EveryPageShipsBesideThePrograms)
         const std::string page = ReadWholeFile(BuildFile(HelpPageName(command)));
         EXPECT_NE(std::string::npos, page.find("<title>Sentrovia Help: ")) << HelpPageName(command);
         EXPECT_NE(std::string::npos, page.find("</html>"));
+        EXPECT_NE(std::string::npos, page.find("href=\"help.css\""));
     }
+    EXPECT_NE(std::string::npos, ReadWholeFile(BuildFile("help.css")).find("body {"));
 }
 
 TEST_F(HelpPages, LanguagePrefixComesBeforeThePage)
