@@ -46,6 +46,30 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Every text value of the Nuts key with the state it holds, whatever the length of its name.
+std::vector<Nut> NutValues()
+{
+    std::vector<Nut> values;
+    RegKey key;
+    if (!key.Open(HKEY_CURRENT_USER, kNutsKey, KEY_READ))
+        return values;
+    const DWORD count = ValueCount(key.get());
+    for (DWORD index = 0; index < count; ++index) {
+        char name[16384];
+        BYTE data[64];
+        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+        const LONG result = RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, data,
+                                          &dataSize);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
+            break;
+        if (result != ERROR_SUCCESS || type != REG_SZ || nameSize == 0)
+            continue;
+        data[dataSize] = '\0';
+        values.push_back({name, LeadingNumber(reinterpret_cast<char *>(data))});
+    }
+    return values;
+}
+
 // A candidate folder qualifies when it holds index.dat; it ends with a backslash.
 bool QualifyIEFolder(const char *candidate, char *out, size_t capacity)
 {
@@ -386,26 +410,11 @@ int EnumCookies(int apply)
 int LoadNuts()
 {
     ReleaseNuts();
-    RegKey key;
-    if (!key.Open(HKEY_CURRENT_USER, kNutsKey, KEY_READ))
-        return 0;
-    const DWORD count = ValueCount(key.get());
-    for (DWORD index = 0; index < count; ++index) {
-        char name[16384];
-        BYTE data[64];
-        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-        const LONG result = RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, data,
-                                          &dataSize);
-        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
-            break;
-        if (result != ERROR_SUCCESS || type != REG_SZ || nameSize == 0)
-            continue;
-        g_nutNames.insert(Upper(name));
+    for (const Nut &value : NutValues()) {
+        g_nutNames.insert(Upper(value.text));
         // A filter too long to keep whole would match more than the user asked for.
-        if (nameSize > kNutWidth)
-            continue;
-        data[dataSize] = '\0';
-        g_nuts.push_back({name, LeadingNumber(reinterpret_cast<char *>(data))});
+        if (value.text.size() <= kNutWidth)
+            g_nuts.push_back(value);
     }
     return static_cast<int>(g_nuts.size());
 }
@@ -459,26 +468,9 @@ int MatchesNut(const char *text)
 
 void PurgeRemovedNuts()
 {
-    std::vector<std::string> marked;
-    {
-        RegKey key;
-        if (!key.Open(HKEY_CURRENT_USER, kNutsKey, KEY_READ))
-            return;
-        const DWORD count = ValueCount(key.get());
-        for (DWORD index = 0; index < count; ++index) {
-            char name[16384];
-            BYTE data[64];
-            DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-            if (RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, data,
-                              &dataSize) != ERROR_SUCCESS)
-                continue;
-            data[dataSize] = '\0';
-            if (type == REG_SZ && LeadingNumber(reinterpret_cast<char *>(data)) == 2)
-                marked.push_back(name);
-        }
-    }
-    for (const std::string &name : marked)
-        DeleteRegValue(HKEY_CURRENT_USER, kNutsKey, name.c_str());
+    for (const Nut &value : NutValues())
+        if (value.state == 2)
+            DeleteRegValue(HKEY_CURRENT_USER, kNutsKey, value.text.c_str());
 }
 
 bool IsNutValue(const char *text)

@@ -47,11 +47,10 @@ void WriteText(HKEY hive, const char *name, const char *program, const std::stri
     WriteRegString(hive, DelayKey(name).c_str(), program, text.c_str());
 }
 
-// The launcher counts in steps of 10 seconds: a delay that is no number, or below 10, starts at
-// the first step; one between steps at the next.
-int StepDelay(const std::string &text)
+// The launcher counts in steps of 10 seconds: a delay that is no number (read as 0), or below 10,
+// starts at the first step; one between steps at the next.
+int StepDelay(int seconds)
 {
-    const int seconds = LeadingNumber(text.c_str());
     if (seconds <= 10)
         return 10;
     return (seconds + 9) / 10 * 10;
@@ -315,7 +314,7 @@ int LaunchDueDelayed(int step)
             DelayRegistration registration;
             if (Handled().count(key) != 0 ||
                 !ReadDelayRegistration(hive, program.c_str(), registration) ||
-                StepDelay(ReadText(hive, "Time", program.c_str())) != step)
+                StepDelay(registration.seconds) != step)
                 continue;
             // Counted whatever comes of it: a program that can't start is not tried again.
             Handled().insert(key);

@@ -120,15 +120,19 @@ void ListFolder(const std::string &folder, int depth)
         ListFolder(subfolder, depth - 1);
 }
 
+std::wstring WideOf(const char *path)
+{
+    wchar_t wide[MAX_PATH + 32];
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH + 32) > 0 ? wide : L"";
+}
+
 // A file's place by its whole name: a path listed in its short form (its long one too long for
 // the ANSI calls) must come back under its long name, not as a file called by the short one.
 std::wstring WholePlaceOf(const char *path)
 {
-    std::wstring wide(MAX_PATH, L'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], MAX_PATH);
-    if (length <= 1)
+    const std::wstring wide = WideOf(path);
+    if (wide.empty())
         return L"";
-    wide.resize(static_cast<size_t>(length - 1));
     // The short path fits the plain form; only the long answer needs the prefix.
     std::wstring whole(32768, L'\0');
     const DWORD got = GetLongPathNameW(wide.c_str(), &whole[0], 32768);
@@ -189,12 +193,6 @@ bool ReadKeptFile(const char *token, KeptFile &file)
         return false;
     file.attributes = static_cast<DWORD>(number);
     return true;
-}
-
-std::wstring WideOf(const char *path)
-{
-    wchar_t wide[MAX_PATH + 32];
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH + 32) > 0 ? wide : L"";
 }
 
 bool MoveWhole(const std::wstring &from, const std::wstring &to)

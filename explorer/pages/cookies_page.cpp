@@ -1,7 +1,6 @@
 // The Cookies page: the cookie filters ("nuts") with Add and Remove, the browser whose cookies
 // are meant, the folder they are read from, and the cookie viewer.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -138,21 +137,11 @@ void View(ListPage &page)
 
 void ChooseFolder(ListPage &page)
 {
-    char title[128];
-    LoadText(IDS_SELECT_COOKIE_FOLDER, title);
     char start[MAX_PATH] = "";
     ReadRegString(HKEY_CURRENT_USER, kShellFolders, "AppData", start, sizeof start);
     char file[MAX_PATH] = "Path";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Explorer().mainWindow;
-    dialog.lpstrFilter = "All Folder (*.*) \0*.*\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrInitialDir = start;
-    dialog.lpstrTitle = title;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameA(&dialog))
+    if (ChooseFile(IDS_SELECT_COOKIE_FOLDER, "All Folder (*.*) |*.*|", start, false, file,
+                   sizeof file))
         StoreCookieFolder(file);
     ShowFolder(page);
 }

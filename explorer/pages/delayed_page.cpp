@@ -1,7 +1,6 @@
 // The Delayed Start page: the programs the Monitor starts a while after it starts, their delays,
 // and moving them back into the Windows startup list.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -27,8 +26,6 @@ constexpr ListColumn kColumns[] = {
     {IDS_DELAY_TIME, 200},
 };
 
-int Fill() { return EnumDelayedEntries(); }
-
 DelayRegistration RegistrationOf(int entry)
 {
     DelayRegistration registration;
@@ -41,6 +38,38 @@ bool IsRunning(const char *program)
     char clean[MAX_PATH];
     CleanPath(program, clean, sizeof clean);
     return FindProcessForFile(clean) != 0;
+}
+
+// What a row shows of its program, read once per fill: cells are asked for on every draw and
+// every comparison of a sort.
+struct RowFacts {
+    bool running;
+    bool exists;
+    int seconds;
+};
+
+std::vector<RowFacts> &Facts()
+{
+    static std::vector<RowFacts> facts;
+    return facts;
+}
+
+int Fill()
+{
+    Facts().clear();
+    const int count = EnumDelayedEntries();
+    for (int entry = 0; entry < count; ++entry) {
+        const char *program = EntryWholePath(entry);
+        Facts().push_back({IsRunning(program), FileExists(program), RegistrationOf(entry).seconds});
+    }
+    return count;
+}
+
+RowFacts FactsOf(int entry)
+{
+    return entry >= 0 && static_cast<size_t>(entry) < Facts().size()
+               ? Facts()[static_cast<size_t>(entry)]
+               : RowFacts{false, false, 0};
 }
 
 // "30 Sec." under a minute, "2 Min. : 10 Sec." from one on.
@@ -67,19 +96,19 @@ void ColumnText(int entry, int column, bool sortKey, char *out, size_t capacity)
         CopyBounded(out, capacity, FileNameOf(program));
         break;
     case 2: {
-        const bool running = IsRunning(program);
+        const RowFacts facts = FactsOf(entry);
         if (sortKey)
-            CopyBounded(out, capacity, running ? "0" : "1");
-        else if (running)
+            CopyBounded(out, capacity, facts.running ? "0" : "1");
+        else if (facts.running)
             LoadText(IDS_RUNNING, out, capacity);
-        else if (FileExists(program))
+        else if (facts.exists)
             CopyBounded(out, capacity, "");
         else
             LoadText(IDS_LOCAL_FILE_NOT_FOUND, out, capacity);
         break;
     }
     default: {
-        const int seconds = RegistrationOf(entry).seconds;
+        const int seconds = FactsOf(entry).seconds;
         if (sortKey)
             FormatBounded(out, capacity, "%04d", seconds);
         else
@@ -101,18 +130,8 @@ void Create(ListPage &page)
 
 void Add(ListPage &page)
 {
-    char title[128];
-    LoadText(IDS_ADD_AUTOSTART_PROGRAM, title);
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Explorer().mainWindow;
-    dialog.lpstrFilter = "Programs (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrTitle = title;
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&dialog))
+    char file[MAX_PATH];
+    if (!ChooseProgramFile(file, sizeof file))
         return;
     // Yes for every user, No for this one.
     char question[256], everyUser[64], thisUser[64], caption[128], text[512];
@@ -162,6 +181,8 @@ void Launch(ListPage &page)
         LaunchProgram(EntryWholePath(entry), registration.parameters.c_str(),
                       registration.windowState);
     }
+    // Its Status now reads Running.
+    FillListPage(page);
 }
 
 bool Command(ListPage &page, int id)

@@ -1,6 +1,7 @@
 // The list page frame: filling, icons, columns, sorting, selection, context menu and layout.
 #include "list_page.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -786,6 +787,38 @@ bool ProgramCommand(int id, int entry)
     default:
         return false;
     }
+}
+
+bool ChooseFile(UINT titleId, const char *filter, const char *startFolder, bool mustExist,
+                char *file, size_t capacity)
+{
+    char title[256];
+    char filters[512];
+    LoadText(titleId, title);
+    CopyBounded(filters, filter);
+    // The dialog wants a terminator where the text writes "|".
+    for (char *at = filters; *at != '\0'; ++at)
+        if (*at == '|')
+            *at = '\0';
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Explorer().mainWindow;
+    dialog.lpstrFilter = filters;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = static_cast<DWORD>(capacity);
+    dialog.lpstrInitialDir = startFolder;
+    dialog.lpstrTitle = title;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                   (mustExist ? OFN_FILEMUSTEXIST : 0);
+    return GetOpenFileNameA(&dialog) != 0;
+}
+
+bool ChooseProgramFile(char *file, size_t capacity)
+{
+    char filter[512];
+    LoadText(IDS_PROGRAM_FILE_FILTER, filter);
+    CopyBounded(file, capacity, "");
+    return ChooseFile(IDS_ADD_AUTOSTART_PROGRAM, filter, nullptr, true, file, capacity);
 }
 
 int ShowPageMessage(UINT id, UINT type, const char *insert)

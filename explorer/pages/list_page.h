@@ -118,6 +118,13 @@ HMENU BuildContextMenu(ListPage &page, int entry);
 void ChangePatrolTime(ListPage &page);
 // A string-table message under the Explorer's caption, owned by the main window.
 int ShowPageMessage(UINT id, UINT type, const char *insert = nullptr);
+// The system's file box owned by the main window, titled by titleId; the filter's parts are
+// separated by "|". startFolder may be null; file holds the proposed name and the choice. True
+// when a file was chosen.
+bool ChooseFile(UINT titleId, const char *filter, const char *startFolder, bool mustExist,
+                char *file, size_t capacity);
+// A program file for a startup list ("Add AutoStart Program").
+bool ChooseProgramFile(char *file, size_t capacity);
 
 // The program group of the context menu: Info..., folder, properties and the note.
 void AppendProgramGroup(HMENU menu, int entry);

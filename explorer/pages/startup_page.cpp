@@ -1,6 +1,5 @@
 // The Startup Programs page: every startup entry, enabled or disabled, and what can be done to it.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <cstring>
 #include <string>
@@ -197,24 +196,8 @@ template <typename Action> void ForSelected(ListPage &page, Action action)
 
 void AddProgram(ListPage &page)
 {
-    char title[256];
-    char filter[512];
-    char file[MAX_PATH] = "";
-    LoadText(IDS_ADD_AUTOSTART_PROGRAM, title);
-    LoadText(IDS_PROGRAM_FILE_FILTER, filter);
-    // The table writes the filter with "|" where the dialog wants a terminator.
-    for (char *at = filter; *at != '\0'; ++at)
-        if (*at == '|')
-            *at = '\0';
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Explorer().mainWindow;
-    dialog.lpstrFilter = filter;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrTitle = title;
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameA(&dialog))
+    char file[MAX_PATH];
+    if (ChooseProgramFile(file, sizeof file))
         AddStartupProgram(file);
     FillListPage(page);
 }
