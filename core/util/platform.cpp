@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "registry.h"
 
 namespace {
 
@@ -118,6 +119,44 @@ int MinorVersion()
     if (g_override && g_override->minorVersion >= 0)
         return g_override->minorVersion;
     return static_cast<int>(Version().dwMinorVersion);
+}
+
+int ReadPlatformFacts(PlatformFacts *facts)
+{
+    if (g_override && g_override->facts) {
+        *facts = *g_override->facts;
+        return 1;
+    }
+    *facts = PlatformFacts{};
+    OSVERSIONINFOEXA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    facts->extended = GetVersionExA(reinterpret_cast<OSVERSIONINFOA *>(&info)) != 0;
+    if (!facts->extended) {
+        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA *>(&info)))
+            return 0;
+    }
+#pragma GCC diagnostic pop
+    facts->platformId = static_cast<int>(info.dwPlatformId);
+    facts->major = static_cast<int>(info.dwMajorVersion);
+    facts->minor = static_cast<int>(info.dwMinorVersion);
+    facts->build = static_cast<int>(info.dwBuildNumber & 0xFFFF);
+    CopyBounded(facts->servicePack, info.szCSDVersion);
+    if (facts->extended) {
+        facts->servicePackMajor = info.wServicePackMajor;
+        facts->productType = info.wProductType;
+        facts->suiteMask = info.wSuiteMask;
+    }
+    facts->tabletPc = GetSystemMetrics(SM_TABLETPC) != 0;
+    ReadRegString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
+                  "ProductType", facts->productOptions, sizeof facts->productOptions);
+    RegKey hotfix;
+    facts->hotfixQ246009 =
+        hotfix.Open(HKEY_LOCAL_MACHINE,
+                    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009", KEY_READ);
+    return 1;
 }
 
 void CurrentLocalTime(SYSTEMTIME *now)
