@@ -29,6 +29,8 @@ constexpr char kPrefixesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\U
 constexpr char kDefaultPrefixKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
 
+} // namespace
+
 std::string AutoUpdateText(int number)
 {
     char text[256];
@@ -37,6 +39,10 @@ std::string AutoUpdateText(int number)
              text);
     return text;
 }
+
+int AutoUpdateSetting() { return ReadRegNumber(HKEY_LOCAL_MACHINE, kAutoUpdateKey, "AUOptions"); }
+
+namespace {
 
 // The approved prefix; "http://" when none is stored.
 std::string ApprovedPrefix()

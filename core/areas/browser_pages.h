@@ -21,6 +21,9 @@ struct SettingChange {
 // The Automatic Updates setting: 1 when it differs from the approved one (a missing or invalid
 // approved number is replaced by the current one first, without asking).
 int AutoUpdateChanged(SettingChange &change);
+// The machine's AUOptions number now, and the text of a setting number.
+int AutoUpdateSetting();
+std::string AutoUpdateText(int number);
 void KeepAutoUpdate();     // the new setting becomes the approved one
 void RestoreAutoUpdate();  // the approved setting is written back (needs the machine's rights)
 // The "www" address prefix, the same way.

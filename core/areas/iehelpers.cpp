@@ -517,6 +517,16 @@ Removal RemoveRegistration(const Registration &registration)
 
 } // namespace
 
+int LookUpClassFacts(const char *classId, char *description, size_t descriptionCapacity,
+                     char *server, size_t serverCapacity)
+{
+    ClassFacts facts;
+    LookUpClass(classId, facts);
+    CopyBounded(description, descriptionCapacity, facts.description);
+    CopyBounded(server, serverCapacity, facts.server);
+    return facts.server[0] != '\0';
+}
+
 int EnumIEHelpers()
 {
     ClearEntryList();

@@ -52,5 +52,10 @@ int HelperCommand(const char *path, bool unregister, char *command, size_t capac
 // "regsvr32 /s" with the helper's file, in a window of its own; 1 when it was started.
 int RegisterHelperAgain(const char *path);
 
+// HKEY_CLASSES_ROOT\CLSID\{classId}: its description and in-process server, each empty when
+// missing (the identifier may be written without braces). 1 when the server is named.
+int LookUpClassFacts(const char *classId, char *description, size_t descriptionCapacity,
+                     char *server, size_t serverCapacity);
+
 // The HKEY_LOCAL_MACHINE key that registers helpers of a kind code (900-902); "" for others.
 const char *HelperKeyOfKind(int kindCode);

@@ -371,7 +371,9 @@ namespace {
 constexpr DWORD kWholeReadLimit = 1 << 20;  // a value larger than this is no setting
 } // namespace
 
-std::string ReadRegWholeString(HKEY root, const char *path, const char *name)
+namespace {
+
+std::string WholeString(HKEY root, const char *path, const char *name, bool multiToo)
 {
     RegKey key;
     if (!key.Open(root, path, KEY_QUERY_VALUE))
@@ -379,7 +381,8 @@ std::string ReadRegWholeString(HKEY root, const char *path, const char *name)
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, size = 0;
         if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ) || size > kWholeReadLimit)
+            (type != REG_SZ && type != REG_EXPAND_SZ && !(multiToo && type == REG_MULTI_SZ)) ||
+            size > kWholeReadLimit)
             return std::string();
         std::string text(size + 1, '\0');
         LONG result = RegQueryValueExA(key.get(), name, nullptr, &type,
@@ -400,5 +403,17 @@ std::string ReadRegWholeString(HKEY root, const char *path, const char *name)
         return expanded;
     }
     return std::string();
+}
+
+} // namespace
+
+std::string ReadRegWholeString(HKEY root, const char *path, const char *name)
+{
+    return WholeString(root, path, name, false);
+}
+
+std::string ReadRegFirstString(HKEY root, const char *path, const char *name)
+{
+    return WholeString(root, path, name, true);
 }
 

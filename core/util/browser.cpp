@@ -48,18 +48,26 @@ int DefaultBrowserCommand(char *buffer, size_t capacity)
     return ReadRegString(HKEY_LOCAL_MACHINE, key, nullptr, buffer, capacity) > 0;
 }
 
-int DefaultBrowserKind()
+int DefaultBrowserProgram(char *program, size_t capacity)
 {
     char command[512];
     DefaultBrowserCommand(command, sizeof command);
-    char program[512];
-    StripQuotes(command, program, sizeof program);
-    if (char *dash = strchr(program, '-'))
-        dash[dash > program ? -1 : 0] = '\0';  // cut before the space that leads the switch
-    else if (size_t length = strlen(program))
-        program[length - 1] = '\0';
+    char stripped[512];
+    StripQuotes(command, stripped, sizeof stripped);
+    if (char *dash = strchr(stripped, '-'))
+        dash[dash > stripped ? -1 : 0] = '\0';  // cut before the space that leads the switch
+    else if (size_t length = strlen(stripped))
+        stripped[length - 1] = '\0';
+    CopyBounded(program, capacity, stripped);
     if (program[0] == '\0')
-        InternetExplorerPath(program, sizeof program);
+        InternetExplorerPath(program, capacity);
+    return program[0] != '\0';
+}
+
+int DefaultBrowserKind()
+{
+    char program[512];
+    DefaultBrowserProgram(program, sizeof program);
     for (const BrowserName &browser : kBrowsers)
         if (ContainsNoCase(program, browser.part))
             return browser.kind;

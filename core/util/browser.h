@@ -9,6 +9,8 @@ enum BrowserKind : int {
 
 // The system's command for http addresses, as stored; 0 when there is none.
 int DefaultBrowserCommand(char *buffer, size_t capacity);
+// The program of that command (Internet Explorer's path when there is none); 0 when neither.
+int DefaultBrowserProgram(char *program, size_t capacity);
 // The browser kind of that command (of Internet Explorer's path when there is none).
 int DefaultBrowserKind();
 // The path of iexplore.exe from its App Paths entry; empty (0) when there is none.

@@ -41,12 +41,17 @@ int Run(const char *commandLine)
 
 } // namespace
 
+bool AolClientRunning()
+{
+    for (const AolWindow &window : kAolWindows)
+        if (FindWindowA(window.className, window.title) != nullptr)
+            return true;
+    return false;
+}
+
 int AolClientCommand(char *command, size_t capacity)
 {
-    bool running = false;
-    for (const AolWindow &window : kAolWindows)
-        running = running || FindWindowA(window.className, window.title) != nullptr;
-    if (!running)
+    if (!AolClientRunning())
         return 0;
     char folder[MAX_PATH] = "";
     GetProfileStringA("WAOL", "AppPath", "", folder, sizeof folder);

@@ -328,12 +328,13 @@ void ListStartupFolder(const char *folder)
     } while (FindNextFileA(search.get(), &found));
 }
 
-void WalkStartupFolders()
+void WalkStartupFolders(int firstValue = 0, int lastValue = 1)
 {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        for (const char *value : kStartupFolderValues) {
+        for (int value = firstValue; value <= lastValue; ++value) {
             char folder[kFolderWidth];
-            if (ReadRegString(root, kShellFolders, value, folder, sizeof folder) > 0)
+            if (ReadRegString(root, kShellFolders, kStartupFolderValues[value], folder,
+                              sizeof folder) > 0)
                 ListStartupFolder(folder);
         }
 }
@@ -681,6 +682,25 @@ void EnumStartupParts(int listMode, StartupPartFn onPart, void *context)
     g_onPart = nullptr;
     g_partContext = nullptr;
     ClearEntryList();
+}
+
+void EnumRunKeys(StartupPartFn onPart, void *context)
+{
+    g_onPart = onPart;
+    g_partContext = context;
+    ClearEntryList();
+    WalkRunKeys();
+    g_onPart = nullptr;
+    g_partContext = nullptr;
+    ClearEntryList();
+}
+
+int EnumStartupFolders(bool perUser)
+{
+    ClearEntryList();
+    const int value = perUser ? 0 : 1;
+    WalkStartupFolders(value, value);
+    return EntryCount();
 }
 
 int StripRunDll32(const char *command, char *out, size_t capacity)

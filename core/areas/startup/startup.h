@@ -34,6 +34,12 @@ int EnumStartupEntries(int listMode);
 using StartupPartFn = void (*)(void *context);
 void EnumStartupParts(int listMode, StartupPartFn onPart, void *context);
 
+// The Run keys alone, one key at a time as above (the list is empty at the end).
+void EnumRunKeys(StartupPartFn onPart, void *context);
+// Empties the list and lists the entries of the Startup folders of one kind: the user's own
+// ("Startup") or those every user shares ("Common Startup"). The number listed.
+int EnumStartupFolders(bool perUser);
+
 // The part of a command after "RUNDLL32.EXE " and 1 when the command runs through it; otherwise
 // the command unchanged and 0.
 int StripRunDll32(const char *command, char *out, size_t capacity);
