@@ -292,6 +292,10 @@
 #define IDS_DELAY_TITLE_LABEL     2052
 #define IDS_DELAY_PARAMETERS_LABEL 2053
 #define IDS_DELAY_WINDOW_LABEL    2054
+/* The listing report: 2070-2089 */
+#define IDS_REPORT_LOG_TITLE      2070
+#define IDS_NO_DESCRIPTION_AVAILABLE 2071
+#define IDS_LOOKUP_ONLINE_LINK    2072
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0
