@@ -10,6 +10,7 @@
 
 #include "area.h"
 #include "bounded.h"
+#include "scan_report.h"
 #include "entries.h"
 #include "explorer_art.h"
 #include "explorer_dialogs.h"
@@ -293,6 +294,9 @@ void OpenSheet(int pageId)
     header.nPages = static_cast<UINT>(count);
     header.nStartPage = static_cast<UINT>(start);
     header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(packed);
+    // A copy of the program renamed for the scan log writes it before the sheet opens.
+    if (AskedForScanReport())
+        WriteScanReportInProgramFolder();
     const INT_PTR result = PropertySheetA(&header);
     Explorer().sheet = nullptr;
     Explorer().activePage = nullptr;

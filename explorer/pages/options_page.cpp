@@ -10,6 +10,10 @@
 #include "explorer_dialogs.h"
 #include "history_viewer.h"
 #include "ids.h"
+#include "listing_report.h"
+#include "scan_report.h"
+#include "settings_export.h"
+#include "spreadsheet_report.h"
 #include "init.h"
 #include "messages.h"
 #include "options.h"
@@ -72,10 +76,15 @@ constexpr struct {
     {IDC_OPTIONS_HIJACK_LOG, IDS_HIJACK_LOG},       {IDC_OPTIONS_SPREADSHEET, IDS_SPREADSHEET_REPORT},
     {IDC_OPTIONS_EXPORT, IDS_EXPORT_SETTINGS},      {IDC_OPTIONS_RESTORE_DELAYED, IDS_RESTORE_ALL_DELAYED},
 };
-// Controls whose work is not part of the Explorer yet: shown, but they cannot be pressed.
-constexpr int kUnbuiltControls[] = {IDC_OPTIONS_LISTING,
-                                    IDC_OPTIONS_HIJACK_LOG, IDC_OPTIONS_SPREADSHEET,
-                                    IDC_OPTIONS_EXPORT};
+
+void WriteSpreadsheetReportInProgramFolder()
+{
+    char folder[MAX_PATH];
+    char path[MAX_PATH + 32];
+    if (ProgramFolder(folder, sizeof folder) &&
+        FormatBounded(path, sizeof path, "%s\\SentroviaLog.csv", folder))
+        WriteSpreadsheetReport(path);
+}
 
 bool Checked(HWND page, int control) { return IsDlgButtonChecked(page, control) == BST_CHECKED; }
 
@@ -127,8 +136,6 @@ BOOL OnInit(HWND page)
     }
     for (const auto &tool : kToolButtons)
         SetItemText(page, tool.control, tool.text);
-    for (int control : kUnbuiltControls)
-        EnableWindow(GetDlgItem(page, control), FALSE);
     ShowSettings(page);
     PlaceSheet(page);
     return TRUE;
@@ -186,6 +193,18 @@ int OnCommand(HWND page, int control)
         return 1;
     case IDC_OPTIONS_OLD_TRAY:
         StoreOption(OPT_TrayIcon, TrayIconFor(Checked(page, IDC_OPTIONS_OLD_TRAY)));
+        return 1;
+    case IDC_OPTIONS_LISTING:
+        WriteListingReport();
+        return 1;
+    case IDC_OPTIONS_HIJACK_LOG:
+        WriteScanReportInProgramFolder();
+        return 1;
+    case IDC_OPTIONS_SPREADSHEET:
+        WriteSpreadsheetReportInProgramFolder();
+        return 1;
+    case IDC_OPTIONS_EXPORT:
+        ExportSettings(page);
         return 1;
     case IDC_OPTIONS_RESTORE_DELAYED:
         RestoreAllDelayed();

@@ -142,13 +142,16 @@ std::string ReadFileStart(const std::string &path, size_t limit)
     return text;
 }
 
-// The text split at line feeds, every character below a blank dropped.
+// The text split at line feeds, every other character below a blank dropped; a tab stands as a
+// blank, so an address and its name stay apart.
 std::vector<std::string> PrintableLines(const std::string &text)
 {
     std::vector<std::string> lines(1);
     for (char c : text) {
         if (c == '\n')
             lines.emplace_back();
+        else if (c == '\t')
+            lines.back() += ' ';
         else if (static_cast<unsigned char>(c) >= 32)
             lines.back() += c;
     }
@@ -257,12 +260,15 @@ void IniLines(Lines &out)
 
 // ---- O1 to O24 ----
 
+// Loopback and null-address lines only keep names away; any other mapping is a finding. The null
+// address is looked for where the address stands, so 10.0.0.1 still counts.
 bool IsHostsFinding(const std::string &line)
 {
     const size_t length = line.size() + 2;  // with its CR LF
+    const size_t address = line.find_first_not_of(' ');
     return !line.empty() && line[0] != '#' && length > 4 && length < 500 &&
            line.find("127.0.0.1") == std::string::npos && line.find("::1") == std::string::npos &&
-           line.find("0.0.0") == std::string::npos;
+           (address == std::string::npos || line.compare(address, 5, "0.0.0") != 0);
 }
 
 void HostsLines(Lines &out)
