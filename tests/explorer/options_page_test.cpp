@@ -20,6 +20,7 @@
 #include "platform.h"
 #include "explorer_art.h"
 #include "registry.h"
+#include "report_file.h"
 #include "regsandbox.h"
 #include "sheet.h"
 #include "scratch.h"
@@ -193,10 +194,10 @@ TEST_F(OptionsPage, ShowsTheOptionsAndItsTexts)
         {IDC_OPTIONS_VIEW_HISTORY, IDS_VIEW_HISTORY, true},
         {IDC_OPTIONS_VIEW_HOSTS, IDS_VIEW_HOSTS_FILE, true},
         {IDC_OPTIONS_STANDING, IDS_HIDE_ALERTS_CAPTION, true},
-        {IDC_OPTIONS_LISTING, IDS_LISTING_REPORT, false},
-        {IDC_OPTIONS_HIJACK_LOG, IDS_HIJACK_LOG, false},
-        {IDC_OPTIONS_SPREADSHEET, IDS_SPREADSHEET_REPORT, false},
-        {IDC_OPTIONS_EXPORT, IDS_EXPORT_SETTINGS, false},
+        {IDC_OPTIONS_LISTING, IDS_LISTING_REPORT, true},
+        {IDC_OPTIONS_HIJACK_LOG, IDS_HIJACK_LOG, true},
+        {IDC_OPTIONS_SPREADSHEET, IDS_SPREADSHEET_REPORT, true},
+        {IDC_OPTIONS_EXPORT, IDS_EXPORT_SETTINGS, true},
         {IDC_OPTIONS_RESTORE_DELAYED, IDS_RESTORE_ALL_DELAYED, true},
     };
     for (const auto &c : controls) {
@@ -413,6 +414,51 @@ TEST_F(OptionsPage, ViewHistoryOpensTheViewer)
         });
     EXPECT_EQ(Text(IDS_HISTORY_CAPTION), caption);
     EXPECT_EQ(1, rows);
+}
+
+std::vector<std::string> g_opened;
+void RecordOpened(const char *path) { g_opened.push_back(path); }
+
+// Each report button writes its file where it belongs and has it opened; the export tells where
+// it saved the settings.
+TEST_F(OptionsPage, ReportButtonsWriteAndOpenTheirReports)
+{
+    const ReportOpener previous = SetReportOpener(&RecordOpened);
+    g_opened.clear();
+    char here[MAX_PATH];
+    GetCurrentDirectoryA(sizeof here, here);
+    ScratchFolder current("current");
+    ASSERT_TRUE(SetCurrentDirectoryA(current.path().c_str()));
+    HWND page = OpenPage();
+    ASSERT_NE(nullptr, page);
+    Click(page, IDC_OPTIONS_HIJACK_LOG);
+    Click(page, IDC_OPTIONS_SPREADSHEET);
+    Click(page, IDC_OPTIONS_LISTING);
+    g_shown.clear();
+    Click(page, IDC_OPTIONS_EXPORT);
+    SetCurrentDirectoryA(here);
+    SetReportOpener(previous);
+
+    char user[256];
+    DWORD length = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &length));
+    const std::string log = scratch_.File("HijackSentrovia.log");
+    const std::string csv = scratch_.File("SentroviaLog.csv");
+    ASSERT_EQ(3u, g_opened.size());
+    EXPECT_EQ(log, g_opened[0]);
+    EXPECT_EQ(csv, g_opened[1]);
+    EXPECT_NE(std::string::npos, g_opened[2].find("SentroviaLog.html"));
+    EXPECT_EQ(0u, ReadWholeFile(log).find("Log created by "));
+    EXPECT_EQ(0u, ReadWholeFile(csv).find("Log created by "));
+    EXPECT_EQ(0u, ReadWholeFile(current.File("SentroviaLog.html")).find("<html><head><title>"));
+    const std::string exported = scratch_.File(std::string(user) + "-Sentrovia.reg");
+    // The registry editor's own form: UTF-16 after a byte-order mark.
+    std::string header = "\xFF\xFE";
+    for (char c : std::string("Windows Registry Editor Version 5.00\r\n"))
+        header += std::string(1, c) + '\0';
+    EXPECT_EQ(0u, ReadWholeFile(exported).find(header));
+    ASSERT_EQ(1u, g_shown.size());
+    EXPECT_NE(std::string::npos, g_shown[0].text.find("-Sentrovia.reg"));
 }
 
 TEST_F(OptionsPage, ViewHostsTellsWhenThereIsNoHostsFile)
