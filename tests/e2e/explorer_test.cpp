@@ -576,6 +576,33 @@ TEST_F(ExplorerProgram, SwitchesComeFromTheArgumentsNotTheProgramsOwnPath)
     RemoveDirectoryA(folder.c_str());
 }
 
+TEST_F(ExplorerProgram, ACopyNamedForTheScanLogWritesItBeforeTheSheetOpens)
+{
+    ScratchFolder apps("apps");
+    const std::string copy = apps.File("Sentrovia-Hijack-Check.exe");
+    ASSERT_TRUE(CopyFileA(explorer_.c_str(), copy.c_str(), FALSE));
+    const std::string log = apps.File("HijackSentrovia.log");
+    {
+        RunningProgram running(copy, "");
+        HWND sheet = WaitForSheet();
+        ASSERT_NE(nullptr, sheet) << "ended at once";
+        const std::string written = ReadWholeFile(log);
+        EXPECT_EQ(0u, written.find("Log created by ")) << written.substr(0, 200);
+        EXPECT_NE(std::string::npos, written.find("\r\nEnd of file\r\n"));
+        EndRunningPrograms();
+        EXPECT_TRUE(running.WaitForEnd(10000));
+    }
+    // The shell opened the log in the text editor.
+    for (int i = 0; i < 50; ++i) {
+        if (HWND editor = FindWindowA("Notepad", nullptr)) {
+            PostMessageA(editor, WM_CLOSE, 0, 0);
+            break;
+        }
+        Sleep(100);
+    }
+    DeleteFileA(copy.c_str());
+}
+
 TEST_F(ExplorerProgram, EachStartPrunesTheNextRegisterInTurn)
 {
     // Dates of programs that are gone, in the registers of the second and third turn.
