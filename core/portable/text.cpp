@@ -2,6 +2,7 @@
 
 #include "bounded.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -223,7 +224,12 @@ int UrlQueryText(const char *text, char *out, size_t capacity)
         int kept;
         if (*p == ' ')
             kept = writer.Put("%20", 3);
-        else if (*p == '&')
+        else if (*p == '#' || *p == '"' || *p == '<' || *p == '>' || *p == '\'') {
+            // These end the address or the attribute that holds it.
+            char escape[4];
+            snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(*p));
+            kept = writer.Put(escape, 3);
+        } else if (*p == '&')
             kept = writer.Put("+", 1);
         else
             kept = writer.Put(p, 1);

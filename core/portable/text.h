@@ -54,7 +54,8 @@ int EqualsToColon(char *text);
 // Decimal text with a comma before every group of three digits from the right ("-1,234,567").
 int ThousandsText(long long number, char *out, size_t capacity);
 
-// Query-string value: every space as %20 and every "&" as "+". An escape is never cut in half.
+// Query-string value: every space as %20, every "&" as "+", and "#", quotes, "<" and ">" as their
+// %XX escapes. An escape is never cut in half.
 int UrlQueryText(const char *text, char *out, size_t capacity);
 
 // Every backslash doubled (registry export text). A doubled pair is never cut in half.

@@ -275,6 +275,8 @@ TEST(UrlQueryText, EscapesSpacesAndAmpersands)
         {"  ", "%20%20"},
         {"plain", "plain"},
         {"", ""},
+        {"C#tool \"x\".exe", "C%23tool%20%22x%22.exe"},
+        {"<it's>", "%3Cit%27s%3E"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
