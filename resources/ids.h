@@ -296,6 +296,8 @@
 #define IDS_REPORT_LOG_TITLE      2070
 #define IDS_NO_DESCRIPTION_AVAILABLE 2071
 #define IDS_LOOKUP_ONLINE_LINK    2072
+/* The settings export and the spreadsheet report: 2060-2069 */
+#define IDS_SETTINGS_SAVED        2060
 
 /* Product version, as the version resources carry it */
 #define SENTROVIA_VERSION_BINARY 15,9,2008,0
