@@ -100,6 +100,12 @@ ReportOpener SetReportOpener(ReportOpener opener)
 
 void OpenReport(const char *path) { g_opener(path); }
 
+void OpenWrittenReport(const char *path, bool written)
+{
+    if (written || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        OpenReport(path);
+}
+
 std::string ReportTimeText(int hour, int minute, int second)
 {
     char text[32];

@@ -27,6 +27,10 @@ private:
 using ReportOpener = void (*)(const char *path);
 ReportOpener SetReportOpener(ReportOpener opener);
 void OpenReport(const char *path);
+// After a write: the written report is opened; one that could not be written is still asked for
+// when no file stands under its name (the shell then says so), but an older report is never
+// opened as if it were the new one.
+void OpenWrittenReport(const char *path, bool written);
 
 // One line of the header: a label (bold in the HTML forms) and the text that follows it.
 struct HeaderLine {

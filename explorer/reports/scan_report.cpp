@@ -785,9 +785,7 @@ int WriteScanReport(const char *path)
 {
     ReportFile file(path);
     file.Write(ScanReportText());
-    // An older report left in place is not opened as if it were this one.
-    if (file.Commit())
-        OpenReport(path);
+    OpenWrittenReport(path, file.Commit() != 0);
     return 1;
 }
 

@@ -6,7 +6,7 @@
 // The whole report's text.
 std::string ScanReportText();
 // Writes the report to path (whole or not at all) and opens it; 1, also when it could not be
-// written (the shell then tells what it finds).
+// written (see OpenWrittenReport).
 int WriteScanReport(const char *path);
 // The report under its own name in the program folder, as the Options page and a program file
 // named for it write it.

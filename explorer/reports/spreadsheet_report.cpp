@@ -206,8 +206,8 @@ int WriteSpreadsheetReport(const char *path)
     file.Write(HeaderText(ReportHeader(false), false));
     file.Write(kColumns);
     WriteSections(file);
-    file.Commit();
+    const bool written = file.Commit() != 0;
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    OpenReport(path);
+    OpenWrittenReport(path, written);
     return 1;
 }

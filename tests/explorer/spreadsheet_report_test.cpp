@@ -365,6 +365,19 @@ TEST_F(SpreadsheetReport, ThePathIsOpenedEvenWhenTheFileCantBeWritten)
     EXPECT_TRUE(FilesIn(reports_.path()).empty());
 }
 
+TEST_F(SpreadsheetReport, AnOlderFileThatCantBeReplacedIsNotOpenedAsTheNewOne)
+{
+    const std::string path = reports_.Write("SentroviaLog.csv", "older report");
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(1, WriteSpreadsheetReport(path.c_str()));
+    CloseHandle(held);
+    EXPECT_EQ("<not opened>", g_opened);
+    EXPECT_EQ("older report", ReadWholeFile(path));
+    EXPECT_EQ(1u, FilesIn(reports_.path()).size());
+}
+
 TEST_F(SpreadsheetReport, AnOlderFileIsReplacedWholeBeforeItIsOpenedUnderTheArrow)
 {
     const std::string path = reports_.Write("SentroviaLog.csv", "an older report\r\n");
