@@ -23,12 +23,7 @@ protected:
     void SetUp() override
     {
         PageTest::SetUp();
-        system_ = windows_.File("system32");
-        ASSERT_TRUE(CreateDirectoryA(system_.c_str(), nullptr));
-        platform_.rootFolder = root_.path().c_str();
-        platform_.windowsFolder = windows_.path().c_str();
-        platform_.systemFolder = system_.c_str();
-        platform_.tempFolder = temp_.path().c_str();
+        machine_.PointAt(platform_);
         WriteRegString(HKEY_CURRENT_USER, kShellFolders, "AppData", appData_.path().c_str());
     }
     static std::string Put(const ScratchFolder &folder, const std::string &name, DWORD attributes)
@@ -53,11 +48,12 @@ protected:
         return rows;
     }
 
-    ScratchFolder root_{"root"};
-    ScratchFolder windows_{"windows"};
-    ScratchFolder temp_{"temp"};
+    ScratchMachine machine_{""};
+    const ScratchFolder &root_ = machine_.root;
+    const ScratchFolder &windows_ = machine_.windows;
+    const ScratchFolder &temp_ = machine_.temp;
     ScratchFolder appData_{"appdata"};
-    std::string system_;
+    const std::string &system_ = machine_.system;
 };
 
 bool IsDate(const std::string &text)

@@ -156,12 +156,7 @@ protected:
     void SetUp() override
     {
         LoadOptions();
-        system_ = windows_.File("system32");
-        ASSERT_TRUE(CreateDirectoryA(system_.c_str(), nullptr));
-        platform_.rootFolder = root_.path().c_str();
-        platform_.windowsFolder = windows_.path().c_str();
-        platform_.systemFolder = system_.c_str();
-        platform_.tempFolder = temp_.path().c_str();
+        machine_.PointAt(platform_);
         platform_.programFolder = programFolder_.path().c_str();
         platform_.localTime = &now_;
         facts_.platformId = VER_PLATFORM_WIN32_NT;
@@ -303,13 +298,14 @@ protected:
     std::string Written(const char *name) const { return ReadWholeFile(work_.File(name)); }
 
     RegistrySandbox sandbox_;
-    ScratchFolder root_{"lroot"};
-    ScratchFolder windows_{"lwindows"};
-    ScratchFolder temp_{"ltemp"};
+    ScratchMachine machine_{"l"};
+    const ScratchFolder &root_ = machine_.root;
+    const ScratchFolder &windows_ = machine_.windows;
+    const ScratchFolder &temp_ = machine_.temp;
     ScratchFolder programs_{"lprograms"};
     ScratchFolder work_{"lwork"};
     ScratchFolder programFolder_{"lbin"};
-    std::string system_;
+    const std::string &system_ = machine_.system;
     SYSTEMTIME now_{2024, 3, 2, 5, 14, 16, 7, 0};
     PlatformFacts facts_;
     PlatformOverride platform_;

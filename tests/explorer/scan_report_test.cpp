@@ -78,12 +78,7 @@ protected:
     void SetUp() override
     {
         LoadOptions();
-        system_ = windows_.File("system32");
-        ASSERT_TRUE(CreateDirectoryA(system_.c_str(), nullptr));
-        platform_.rootFolder = root_.path().c_str();
-        platform_.windowsFolder = windows_.path().c_str();
-        platform_.systemFolder = system_.c_str();
-        platform_.tempFolder = temp_.path().c_str();
+        machine_.PointAt(platform_);
         platform_.programFolder = program_.path().c_str();
         now_.wYear = 2026;
         now_.wMonth = 12;
@@ -124,11 +119,12 @@ protected:
     static void Opened(const char *path) { opened_.push_back(path); }
 
     RegistrySandbox sandbox_;
-    ScratchFolder root_{"root"};
-    ScratchFolder windows_{"windows"};
-    ScratchFolder temp_{"temp"};
+    ScratchMachine machine_{""};
+    const ScratchFolder &root_ = machine_.root;
+    const ScratchFolder &windows_ = machine_.windows;
+    const ScratchFolder &temp_ = machine_.temp;
     ScratchFolder program_;
-    std::string system_;
+    const std::string &system_ = machine_.system;
     SYSTEMTIME now_{};
     PlatformFacts facts_;
     PlatformOverride platform_;

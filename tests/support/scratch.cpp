@@ -80,3 +80,18 @@ std::vector<std::string> FilesIn(const std::string &folder)
     FindClose(search);
     return names;
 }
+
+ScratchMachine::ScratchMachine(const std::string &tag)
+    : root((tag + "root").c_str()), windows((tag + "windows").c_str()),
+      temp((tag + "temp").c_str()), system(windows.File("system32"))
+{
+    EXPECT_TRUE(CreateDirectoryA(system.c_str(), nullptr));
+}
+
+void ScratchMachine::PointAt(PlatformOverride &platform) const
+{
+    platform.rootFolder = root.path().c_str();
+    platform.windowsFolder = windows.path().c_str();
+    platform.systemFolder = system.c_str();
+    platform.tempFolder = temp.path().c_str();
+}

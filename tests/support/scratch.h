@@ -1,6 +1,8 @@
 // A scratch folder in the temporary folder, unique to the test process, removed with its files.
 #pragma once
 #include <string>
+
+#include "platform.h"
 #include <vector>
 
 class ScratchFolder {
@@ -19,6 +21,17 @@ public:
 
 private:
     std::string path_;
+};
+
+// Scratch folders standing in for the machine's drive root and its Windows, system (system32 in
+// the Windows one) and temporary folders; the folders' names start with tag.
+struct ScratchMachine {
+    explicit ScratchMachine(const std::string &tag = "");
+    // Points the platform's folders at them (the record must outlive its use, as these must).
+    void PointAt(PlatformOverride &platform) const;
+
+    ScratchFolder root, windows, temp;
+    std::string system;
 };
 
 std::string ReadWholeFile(const std::string &path);
