@@ -2,6 +2,7 @@
 // over: the clean path, the program/parameters split, and the text helpers they go through.
 // Input: command NUL Windows folder NUL ProgramFilesDir (missing parts take the usual values).
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 
 #include "fuzzkit.h"
@@ -287,8 +288,15 @@ void CheckTextHelpers(const std::string &text, const std::string &other, unsigne
     }
 
     std::vector<std::string> query;
-    for (char c : text)
-        query.push_back(c == ' ' ? "%20" : c == '&' ? "+" : std::string(1, c));
+    for (char c : text) {
+        char escape[4];
+        snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+        const bool escaped = c == '#' || c == '"' || c == '<' || c == '>' || c == '\'';
+        query.push_back(c == ' '   ? "%20"
+                        : c == '&' ? "+"
+                        : escaped  ? std::string(escape)
+                                   : std::string(1, c));
+    }
     CheckPieces(query, pick, [&](char *out, size_t n) { return UrlQueryText(t.c_str(), out, n); });
     CheckPieces(PiecesOf(text, '\\', "\\\\"), pick,
                 [&](char *out, size_t n) { return DoubleBackslashes(t.c_str(), out, n); });
