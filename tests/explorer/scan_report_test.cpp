@@ -263,6 +263,38 @@ TEST_F(ScanReport, ControlsWithTheKillBitAreLeftOut)
     EXPECT_NE(std::string::npos, report.find("SV16 - ActiveX: {33333333-0000-0000-0000-000000000001}"));
 }
 
+void RegisterClass(const char *id, const char *description, const char *server)
+{
+    const std::string key = std::string("CLSID\\") + id;
+    WriteRegString(HKEY_CLASSES_ROOT, key.c_str(), nullptr, description);
+    WriteRegString(HKEY_CLASSES_ROOT, (key + "\\InprocServer32").c_str(), nullptr, server);
+}
+
+TEST_F(ScanReport, WindowsOwnShellObjectsAreNoFindings)
+{
+    constexpr char kDelayLoad[] =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+    constexpr char kSchedulers[] =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+    RegisterClass("{35CEC8A3-2BE6-11D2-8773-92E220524153}", "SysTray", "C:\\w\\stobject.dll");
+    RegisterClass("{44444444-0000-0000-0000-000000000001}", "Loader", "C:\\x\\loader.dll");
+    RegisterClass("{44444444-0000-0000-0000-000000000002}", "Cache", "C:\\w\\browseui.dll");
+    RegisterClass("{44444444-0000-0000-0000-000000000003}", "Pre", "C:\\x\\pre.dll");
+    // The identifier in another letter case is Windows' own all the same.
+    WriteRegString(HKEY_LOCAL_MACHINE, kDelayLoad, "SysTray", "{35cec8a3-2be6-11d2-8773-92e220524153}");
+    WriteRegString(HKEY_LOCAL_MACHINE, kDelayLoad, "Loader", "{44444444-0000-0000-0000-000000000001}");
+    WriteRegString(HKEY_LOCAL_MACHINE, kSchedulers, "{44444444-0000-0000-0000-000000000002}", "c");
+    WriteRegString(HKEY_LOCAL_MACHINE, kSchedulers, "{44444444-0000-0000-0000-000000000003}", "p");
+    const std::string report = ScanReportText();
+    EXPECT_EQ(1, CountStarting(report, "O21 - "));
+    EXPECT_NE(std::string::npos,
+              report.find("O21 - Loader - Loader - {44444444-0000-0000-0000-000000000001} - "
+                          "C:\\x\\loader.dll\r\n"));
+    EXPECT_EQ(1, CountStarting(report, "O22 - "));
+    EXPECT_NE(std::string::npos,
+              report.find("O22 - SharedTaskScheduler: (Pre) - {44444444-0000-0000-0000-000000000003}"));
+}
+
 TEST_F(ScanReport, AtMostFortyOneHiddenFiles)
 {
     for (int i = 0; i < 45; ++i)
