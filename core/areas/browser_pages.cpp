@@ -25,9 +25,6 @@ constexpr WatchedPage kPages[] = {
 
 constexpr char kAutoUpdateKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
-constexpr char kPrefixesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
-constexpr char kDefaultPrefixKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
 
 } // namespace
 

@@ -249,26 +249,6 @@ constexpr DWORD kValueNameLimit = 16384;  // the registry's own longest value na
 
 
 // A value's type and bytes, however long. False when it can't be read.
-bool ReadRawValue(HKEY key, const char *name, DWORD *type, std::string &data)
-{
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
-            return false;
-        data.assign(size, '\0');
-        LONG result =
-            RegQueryValueExA(key, name, nullptr, type,
-                             size > 0 ? reinterpret_cast<BYTE *>(&data[0]) : nullptr, &size);
-        if (result == ERROR_MORE_DATA)
-            continue;  // it grew in between
-        if (result != ERROR_SUCCESS)
-            return false;
-        data.resize(size);
-        return true;
-    }
-    return false;
-}
-
 std::string ValueLine(const std::string &relative, const std::string &name, DWORD type,
                       const std::string &data)
 {
@@ -300,7 +280,7 @@ bool SaveTree(const std::string &path, const std::string &relative, int depth, V
             break;
         DWORD type = 0;
         std::string data;
-        if (result != ERROR_SUCCESS || !ReadRawValue(key.get(), name.data(), &type, data))
+        if (result != ERROR_SUCCESS || !ReadRegRaw(key.get(), name.data(), &type, data))
             return false;
         vault.Line(ValueLine(relative, std::string(name.data(), length), type, data));
     }
@@ -331,7 +311,7 @@ bool SaveValue(const char *path, const char *name, VaultText &vault)
     DWORD type = 0;
     std::string data;
     if (!key.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE) ||
-        !ReadRawValue(key.get(), name, &type, data))
+        !ReadRegRaw(key.get(), name, &type, data))
         return false;
     vault.Line(ValueLine("", name, type, data));
     return vault.fits;

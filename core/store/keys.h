@@ -27,3 +27,9 @@ inline constexpr char kTaskSchedulerKey[] =
 inline constexpr char kShellHooksKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 inline constexpr char kDisabledFolderName[] = "Disabled";
+
+// The browser's address prefixes.
+inline constexpr char kPrefixesKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+inline constexpr char kDefaultPrefixKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";

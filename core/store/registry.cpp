@@ -412,6 +412,26 @@ std::string ReadRegWholeString(HKEY root, const char *path, const char *name)
     return WholeString(root, path, name, false);
 }
 
+bool ReadRegRaw(HKEY key, const char *name, DWORD *type, std::string &data)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+            return false;
+        data.assign(size, '\0');
+        LONG result =
+            RegQueryValueExA(key, name, nullptr, type,
+                             size > 0 ? reinterpret_cast<BYTE *>(&data[0]) : nullptr, &size);
+        if (result == ERROR_MORE_DATA)
+            continue;  // it grew in between
+        if (result != ERROR_SUCCESS)
+            return false;
+        data.resize(size);
+        return true;
+    }
+    return false;
+}
+
 std::string ReadRegFirstString(HKEY root, const char *path, const char *name)
 {
     return WholeString(root, path, name, true);

@@ -17,6 +17,8 @@ int ReadRegNumber(HKEY root, const char *path, const char *name);
 // A string value whole, however long (up to 1 MB), REG_EXPAND_SZ expanded; "" when the key or
 // value is missing or not a string. For values a hijacker may make longer than any buffer.
 std::string ReadRegWholeString(HKEY root, const char *path, const char *name);
+// A value's type and bytes as stored, whatever its type and size; false when it can't be read.
+bool ReadRegRaw(HKEY key, const char *name, DWORD *type, std::string &data);
 // The same, also taking the first string of a REG_MULTI_SZ value.
 std::string ReadRegFirstString(HKEY root, const char *path, const char *name);
 int WriteRegString(HKEY root, const char *path, const char *name, const char *text);

@@ -42,15 +42,6 @@ bool WriteWhole(HANDLE file, const std::string &text)
     return FlushFileBuffers(file) != 0;
 }
 
-// GCC 12 warns falsely about operator+ on short literals: texts are joined by appending.
-std::string Joined(std::initializer_list<const char *> parts)
-{
-    std::string text;
-    for (const char *part : parts)
-        text += part;
-    return text;
-}
-
 } // namespace
 
 void ReportFile::Printf(const char *format, ...)
@@ -172,6 +163,14 @@ std::string HeaderText(const std::vector<HeaderLine> &lines, bool html)
         else
             text += line.label + line.rest + "\r\n";
     }
+    return text;
+}
+
+std::string Joined(std::initializer_list<std::string> parts)
+{
+    std::string text;
+    for (const std::string &part : parts)
+        text += part;
     return text;
 }
 

@@ -1,6 +1,7 @@
 // What every report shares: the file written whole or not at all, the opening of the written
 // file, and the header lines that say who wrote the report, when and on what system.
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ std::string MsieText();
 // day, year).
 std::string ReportTimeText(int hour, int minute, int second);
 std::string ReportDateText(int month, int day, int year);
+// The parts one after another (GCC 12 warns falsely about operator+ on short literals).
+std::string Joined(std::initializer_list<std::string> parts);
 // Text made safe to stand in HTML: &, < and > as entities.
 std::string HtmlText(const std::string &text);
 // The text after the last backslash of a path, the whole path when it has none.

@@ -15,6 +15,7 @@
 #include "filetypes.h"
 #include "hidden.h"
 #include "iehelpers.h"
+#include "keys.h"
 #include "paths.h"
 #include "platform.h"
 #include "processes.h"
@@ -44,10 +45,6 @@ constexpr int kLastDesktopComponent = 8;
 constexpr char kIeMain[] = "\\Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kIeMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kIeKey[] = "SOFTWARE\\Microsoft\\Internet Explorer";
-constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kDefaultPrefixKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
-constexpr char kPrefixesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
 
 constexpr struct {
     const char *key;
@@ -79,14 +76,6 @@ private:
     int count_ = 0;
 };
 
-std::string Cat(std::initializer_list<std::string> parts)
-{
-    std::string text;
-    for (const std::string &part : parts)
-        text += part;
-    return text;
-}
-
 std::string Text(HKEY root, const std::string &path, const char *name)
 {
     return ReadRegFirstString(root, path.c_str(), name);
@@ -96,21 +85,8 @@ std::string Text(HKEY root, const std::string &path, const char *name)
 bool RawValue(HKEY root, const char *path, const char *name, std::string &data)
 {
     RegKey key;
-    if (!key.Open(root, path, KEY_QUERY_VALUE))
-        return false;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD size = 0;
-        if (RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-            return false;
-        data.assign(size, '\0');
-        const LONG result = RegQueryValueExA(key.get(), name, nullptr, nullptr,
-                                             reinterpret_cast<BYTE *>(&data[0]), &size);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        data.resize(size);
-        return result == ERROR_SUCCESS;
-    }
-    return false;
+    DWORD type = 0;
+    return key.Open(root, path, KEY_QUERY_VALUE) && ReadRegRaw(key.get(), name, &type, data);
 }
 
 // A profile value whole, however long; "" when missing. A null file is win.ini.
@@ -165,7 +141,7 @@ std::string FolderPath(int (*folder)(char *, size_t), const char *file)
     char base[MAX_PATH];
     if (!folder(base, sizeof base))
         return std::string();
-    return Cat({base, "\\", file});
+    return Joined({base, "\\", file});
 }
 
 struct ClassFacts {
@@ -230,7 +206,7 @@ void BrowserPageLines(Lines &out)
     for (const PageLine &line : kPageLines) {
         const std::string value = Text(line.hive, kIeMainKey, line.name);
         if (!value.empty() && value.size() <= kLongestPageValue)
-            out.Add(Cat({line.code, line.hiveName, kIeMain, ",", line.name, " = ", value}));
+            out.Add(Joined({line.code, line.hiveName, kIeMain, ",", line.name, " = ", value}));
     }
 }
 
@@ -244,17 +220,15 @@ void IniLines(Lines &out)
     for (const char *key : {"run", "load"}) {
         const std::string value = ProfileText(nullptr, "Windows", key);
         if (!value.empty())
-            out.Add(Cat({"F1 - win.ini: ", key, "=", value}));
+            out.Add(Joined({"F1 - win.ini: ", key, "=", value}));
     }
     const std::string userinit = ProfileText(systemFile, "Boot", "UserInit");
     if (!userinit.empty())
         out.Add("F2 - REG: system.ini: UserInit=" + userinit);
     for (const char *name : {"Load", "Run"}) {
-        const std::string value = Text(HKEY_CURRENT_USER,
-                                       "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
-                                       name);
+        const std::string value = Text(HKEY_CURRENT_USER, kWindowsNtKey, name);
         if (!value.empty())
-            out.Add(Cat({"F3 - HKCU ", name, "=", value}));
+            out.Add(Joined({"F3 - HKCU ", name, "=", value}));
     }
 }
 
@@ -285,12 +259,12 @@ void HelperObjectLines(Lines &out)
 {
     ForEachSubkey(HKEY_LOCAL_MACHINE, HelperKeyOfKind(kBhoKind), [&](const std::string &id) {
         const ClassFacts facts = ClassOf(id.c_str());
-        out.Add(Cat({"O2 - BHO: ", facts.description, " - ", id, " - ", facts.server}));
+        out.Add(Joined({"O2 - BHO: ", facts.description, " - ", id, " - ", facts.server}));
     });
     ForEachValueName(HKEY_LOCAL_MACHINE, HelperKeyOfKind(kToolbarKind),
                      [&](const std::string &id) {
                          const ClassFacts facts = ClassOf(id.c_str());
-                         out.Add(Cat({"O3 - Toolbar: ", facts.description, " - ", id, " - ",
+                         out.Add(Joined({"O3 - Toolbar: ", facts.description, " - ", id, " - ",
                                       facts.server}));
                      });
 }
@@ -325,7 +299,7 @@ void AddRunKeyPart(void *context)
 {
     Lines &out = *static_cast<Lines *>(context);
     for (int i = 0; i < EntryCount(); ++i)
-        out.Add(Cat({RunFormatPrefix(EntryKind(i)), EntryWholeTitle(i), "]",
+        out.Add(Joined({RunFormatPrefix(EntryKind(i)), EntryWholeTitle(i), "]",
                      EntryWholePath(i)}));
 }
 
@@ -337,7 +311,7 @@ void StartupLines(Lines &out)
         for (int i = 0; i < EntryCount(); ++i) {
             char detail[kDetailWidth + 1];
             EntryDetail(i, detail, sizeof detail);
-            out.Add(Cat({perUser ? "O4 - Startup: " : "O4 - Global Startup: ",
+            out.Add(Joined({perUser ? "O4 - Startup: " : "O4 - Global Startup: ",
                          FileNameOf(detail), "=", EntryWholePath(i)}));
         }
     }
@@ -351,7 +325,7 @@ void PolicyLines(Lines &out)
     for (const char *key : {"Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions",
                             "Software\\Policies\\Microsoft\\Internet Explorer\\Control Panel"})
         if (!Text(HKEY_CURRENT_USER, key, nullptr).empty())
-            out.Add(Cat({"O6 - HKCU\\", key, " present"}));
+            out.Add(Joined({"O6 - HKCU\\", key, " present"}));
     constexpr char kSystemPolicies[] =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     // The labels keep their blanks as the lines have always shown them.
@@ -363,7 +337,7 @@ void PolicyLines(Lines &out)
             continue;
         const int first = static_cast<unsigned char>(data[0]);
         if (first >= 1 && first <= 127)
-            out.Add(Cat({"O7 - HKCU\\", kSystemPolicies, ", ", flag.second, "=",
+            out.Add(Joined({"O7 - HKCU\\", kSystemPolicies, ", ", flag.second, "=",
                          std::to_string(first)}));
     }
 }
@@ -374,7 +348,7 @@ void MenuLines(Lines &out)
     ForEachSubkey(HKEY_CURRENT_USER, menus, [&](const std::string &menu) {
         const std::string program = Text(HKEY_CURRENT_USER, menus + "\\" + menu, nullptr);
         if (!program.empty())
-            out.Add(Cat({"O8 - Extra context menu item: ", menu, " - ", program}));
+            out.Add(Joined({"O8 - Extra context menu item: ", menu, " - ", program}));
     });
     const std::string extensions = std::string(kIeKey) + "\\Extensions";
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -392,10 +366,10 @@ void MenuLines(Lines &out)
             std::string button = Text(hive, key, "ButtonText");
             if (button.empty())
                 button = "(no name)";
-            out.Add(Cat({"O9 - Extra button: ", button, " - ", name, " - ", path}));
+            out.Add(Joined({"O9 - Extra button: ", button, " - ", name, " - ", path}));
             const std::string menu = Text(hive, key, "MenuText");
             if (!menu.empty())
-                out.Add(Cat({"O9 - Extra 'Tools' menuitem: ", menu, " - ", name, " - ", path}));
+                out.Add(Joined({"O9 - Extra 'Tools' menuitem: ", menu, " - ", name, " - ", path}));
         });
     }
 }
@@ -413,13 +387,13 @@ void BrowserOptionLines(Lines &out)
         const size_t slash = bitmap.rfind('\\');
         if (slash != std::string::npos)
             bitmap.resize(slash);
-        out.Add(Cat({"O11 - Options group: [", title, "] ", title, " - ", bitmap}));
+        out.Add(Joined({"O11 - Options group: [", title, "] ", title, " - ", bitmap}));
     });
     const std::string plugins = std::string(kIeKey) + "\\Plugins\\Extension";
     ForEachSubkey(HKEY_LOCAL_MACHINE, plugins, [&](const std::string &name) {
         const std::string location = Text(HKEY_LOCAL_MACHINE, plugins + "\\" + name, "Location");
         if (!location.empty())
-            out.Add(Cat({"O12 - Plugin for ", name, ": ", location}));
+            out.Add(Joined({"O12 - Plugin for ", name, ": ", location}));
     });
 }
 
@@ -443,7 +417,7 @@ void IeResetLines(Lines &out)
         for (const char *key : {"START_PAGE_URL", "SEARCH_PAGE_URL"}) {
             const std::string value = ProfileText(inf.c_str(), "Strings", key);
             if (!value.empty())
-                out.Add(Cat({"O14 - IERESET.INF: ", key, " = ", value}));
+                out.Add(Joined({"O14 - IERESET.INF: ", key, " = ", value}));
         }
     // This one is read where Windows is normally installed, whatever the Windows folder is.
     const std::string fixed = FolderPath(&RootFolder, "WINDOWS\\inf\\iereset.inf");
@@ -460,7 +434,7 @@ void IeResetLines(Lines &out)
             const char *hive = ContainsNoCase(line.c_str(), "HKCU")   ? "HKCU,"
                                : ContainsNoCase(line.c_str(), "HKLM") ? "HKLM,"
                                                                       : "";
-            out.Add(Cat({"O14 - IERESET.INF:", hive, " ", name, " = ", line.substr(comma + 1)}));
+            out.Add(Joined({"O14 - IERESET.INF:", hive, " ", name, " = ", line.substr(comma + 1)}));
         }
     }
 }
@@ -499,7 +473,7 @@ void DownloadedProgramLines(Lines &out)
         const std::string codebase =
             Text(HKEY_LOCAL_MACHINE, units + "\\" + id + "\\DownloadInformation", "CODEBASE");
         if (!codebase.empty())
-            out.Add(Cat({"O16 - DPF: ", id, " (", ClassOf(id.c_str()).description, ") - ",
+            out.Add(Joined({"O16 - DPF: ", id, " (", ClassOf(id.c_str()).description, ") - ",
                          codebase}));
     });
 }
@@ -509,15 +483,15 @@ void NetworkLines(Lines &out)
     for (const char *name : {"SearchList", "NameServer"})
         for (const auto &set : kControlSets) {
             const std::string value =
-                Text(HKEY_LOCAL_MACHINE, Cat({set.key, "\\Services\\Tcpip\\Parameters"}), name);
+                Text(HKEY_LOCAL_MACHINE, Joined({set.key, "\\Services\\Tcpip\\Parameters"}), name);
             if (!value.empty())
-                out.Add(Cat({"O17 - HKLM\\", set.name, ": ", name, " = ", value}));
+                out.Add(Joined({"O17 - HKLM\\", set.name, ": ", name, " = ", value}));
         }
     for (const char *place : {"\\Services\\VxD\\MSTCP", "\\Services\\Tcpip\\Parameters"})
         for (const auto &set : kControlSets) {
-            const std::string key = Cat({set.key, place});
+            const std::string key = Joined({set.key, place});
             if (RegValueExists(HKEY_LOCAL_MACHINE, key.c_str(), "Domain"))
-                out.Add(Cat({"O17 - HKLM\\System\\", set.name, place, ": Domain = ",
+                out.Add(Joined({"O17 - HKLM\\System\\", set.name, place, ": Domain = ",
                              Text(HKEY_LOCAL_MACHINE, key, "Domain")}));
         }
 }
@@ -528,14 +502,12 @@ void ShellObjectLines(Lines &out)
         Text(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Styles", "User Stylesheet");
     if (!styleSheet.empty())
         out.Add("O19 -  User style sheet: " + styleSheet);
-    const std::string appInit = Text(HKEY_LOCAL_MACHINE,
-                                     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
-                                     "AppInit_DLLs");
+    const std::string appInit = Text(HKEY_LOCAL_MACHINE, kWindowsNtKey, "AppInit_DLLs");
     if (!appInit.empty()) {
         out.Add("O20 - AppInit_DLLs: " + appInit);
         out.Blank();
     }
-    const std::string delayLoad = std::string(kCurrentVersion) + "\\ShellServiceObjectDelayLoad";
+    const std::string delayLoad = kDelayLoadKey;
     ForEachValueName(HKEY_LOCAL_MACHINE, delayLoad, [&](const std::string &name) {
         const std::string id = Text(HKEY_LOCAL_MACHINE, delayLoad, name.c_str());
         if (id.empty() || id.size() > kLongestClassId)
@@ -545,17 +517,17 @@ void ShellObjectLines(Lines &out)
                 return;
         const ClassFacts facts = ClassOf(id.c_str());
         if (!facts.server.empty())
-            out.Add(Cat({"O21 - ", name, " - ", facts.description, " - ", id, " - ",
+            out.Add(Joined({"O21 - ", name, " - ", facts.description, " - ", id, " - ",
                          facts.server}));
     });
-    const std::string schedulers = std::string(kCurrentVersion) + "\\Explorer\\SharedTaskScheduler";
+    const std::string schedulers = kTaskSchedulerKey;
     ForEachValueName(HKEY_LOCAL_MACHINE, schedulers, [&](const std::string &id) {
         std::string data;
         if (!RawValue(HKEY_LOCAL_MACHINE, schedulers.c_str(), id.c_str(), data))
             return;
         const ClassFacts facts = ClassOf(id.c_str());
         if (!facts.server.empty() && !ContainsNoCase(facts.server.c_str(), "browseui.dll"))
-            out.Add(Cat({"O22 - SharedTaskScheduler: (", facts.description, ") - ", id, " - ",
+            out.Add(Joined({"O22 - SharedTaskScheduler: (", facts.description, ") - ", id, " - ",
                          facts.server}));
     });
 }
@@ -568,7 +540,7 @@ void ServiceLines(Lines &out)
         CleanPath(EntryWholePath(i), clean, sizeof clean);
         VersionRecord version;
         ReadVersionInfo(clean, &version);
-        out.Add(Cat({"O23 - Service: ", EntryWholeTitle(i), " - ", version.slot[VS_CompanyName],
+        out.Add(Joined({"O23 - Service: ", EntryWholeTitle(i), " - ", version.slot[VS_CompanyName],
                      " - ", EntryWholePath(i)}));
     }
 }
@@ -583,7 +555,7 @@ void DesktopComponentLines(Lines &out)
             break;
         if (ContainsNoCase(name.c_str(), "Current Home Page"))
             continue;
-        out.Add(Cat({"O24 -  Desktop Component ", std::to_string(n), ": ", name, " - ",
+        out.Add(Joined({"O24 -  Desktop Component ", std::to_string(n), ": ", name, " - ",
                      Text(HKEY_CURRENT_USER, key, "Source")}));
     }
 }
@@ -599,7 +571,7 @@ void BrowserLines(Lines &out)
     if (DefaultBrowserProgram(program, sizeof program) &&
         CleanPath(program, clean, sizeof clean) && FileExists(clean)) {
         ReadVersionInfo(clean, &version);
-        out.Add(Cat({"Default Browser: ", version.slot[VS_ProductName], " - ",
+        out.Add(Joined({"Default Browser: ", version.slot[VS_ProductName], " - ",
                      version.slot[VS_FileDescription], " version ",
                      version.slot[VS_ProductVersion]}));
     } else {
@@ -610,13 +582,13 @@ void BrowserLines(Lines &out)
     char path[1024];
     if (AolClientRunning() &&
         AppPathsLookup("AOL.EXE", productVersion, sizeof productVersion, path, sizeof path))
-        out.Add(Cat({"America Online version ", productVersion, " running ", path}));
+        out.Add(Joined({"America Online version ", productVersion, " running ", path}));
     for (const auto &browser : {std::make_pair("Firefox", "firefox.exe"),
                                 std::make_pair("Mozilla", "Mozilla.exe"),
                                 std::make_pair("Netscape", "Netscp.exe")})
         if (AppPathsLookup(browser.second, productVersion, sizeof productVersion, path,
                            sizeof path))
-            out.Add(Cat({browser.first, " ", productVersion, " installed in ", path, "."}));
+            out.Add(Joined({browser.first, " ", productVersion, " installed in ", path, "."}));
 }
 
 void CookieLines(Lines &out)
@@ -635,7 +607,7 @@ void CookieLines(Lines &out)
             continue;
         SetCookieMode(source.mode);
         const int count = EnumCookies(0);
-        out.Add(Cat({std::to_string(count), source.label, folder}));
+        out.Add(Joined({std::to_string(count), source.label, folder}));
     }
     SetCookieMode(mode);
     out.Blank();
@@ -648,9 +620,9 @@ void SessionLines(Lines &out)
         const char *code = name[0] == 'B' ? "SV00 - HKLM\\" : "SV01 - HKLM\\";
         for (const auto &set : kControlSets) {
             const std::string value =
-                Text(HKEY_LOCAL_MACHINE, Cat({set.key, "\\Control\\Session Manager\\"}), name);
+                Text(HKEY_LOCAL_MACHINE, Joined({set.key, "\\Control\\Session Manager\\"}), name);
             if (!value.empty())
-                out.Add(Cat({code, set.name, ": ", name, " = ", value}));
+                out.Add(Joined({code, set.name, ": ", name, " = ", value}));
         }
     }
     const std::string command = Text(
@@ -661,21 +633,21 @@ void SessionLines(Lines &out)
     if (out.count() > before)
         out.Blank();
     if (const int setting = AutoUpdateSetting()) {
-        out.Add(Cat({"SV03 - Windows Automatic Update = ", std::to_string(setting), ":",
+        out.Add(Joined({"SV03 - Windows Automatic Update = ", std::to_string(setting), ":",
                      AutoUpdateText(setting)}));
         out.Blank();
     }
     EnumDelayedEntries();
     for (int i = 0; i < EntryCount(); ++i)
-        out.Add(Cat({"SV06 - Delayed Start: [", EntryWholeTitle(i), "]", EntryWholePath(i)}));
+        out.Add(Joined({"SV06 - Delayed Start: [", EntryWholeTitle(i), "]", EntryWholePath(i)}));
     out.Blank();
     const int prefixes = out.count();
     const std::string defaultPrefix = Text(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, nullptr);
     if (!defaultPrefix.empty())
-        out.Add(Cat({"SV08 - HKLM\\", kDefaultPrefixKey, ": Default = ", defaultPrefix}));
+        out.Add(Joined({"SV08 - HKLM\\", kDefaultPrefixKey, ": Default = ", defaultPrefix}));
     const std::string www = Text(HKEY_LOCAL_MACHINE, kPrefixesKey, "www");
     if (!www.empty())
-        out.Add(Cat({"SV08 - HKLM\\", kPrefixesKey, ": www = ", www}));
+        out.Add(Joined({"SV08 - HKLM\\", kPrefixesKey, ": www = ", www}));
     if (out.count() > prefixes)
         out.Blank();
 }
@@ -702,23 +674,23 @@ void ListedAreaLines(Lines &out)
     constexpr size_t kAll = static_cast<size_t>(-1);
     GetScheduledTasks();
     EntryBlock(out, kAll, [](int i, const std::string &, const std::string &description) {
-        return Cat({"SV31 - Scheduled Tasks: [", EntryWholeTitle(i), "]", EntryWholePath(i), " ",
+        return Joined({"SV31 - Scheduled Tasks: [", EntryWholeTitle(i), "]", EntryWholePath(i), " ",
                     description});
     });
     EnumActiveXAll();
     EntryBlock(out, kAll, [](int i, const std::string &detail, const std::string &description) {
         if (!IsKillBitClear(detail.c_str()))
             return std::string();
-        return Cat({"SV16 - ActiveX: ", detail, " [", EntryWholeTitle(i), "] ",
+        return Joined({"SV16 - ActiveX: ", detail, " [", EntryWholeTitle(i), "] ",
                     EntryWholePath(i), " ", description});
     });
     EnumHiddenFiles();
     EntryBlock(out, kMostHiddenFiles, [](int i, const std::string &, const std::string &) {
-        return Cat({"SV32 - Hidden File: ", EntryWholePath(i)});
+        return Joined({"SV32 - Hidden File: ", EntryWholePath(i)});
     });
     EnumFileTypes();
     EntryBlock(out, kAll, [](int i, const std::string &, const std::string &description) {
-        return Cat({"SV33 - File Type ", description, ": [", EntryWholeTitle(i), "]",
+        return Joined({"SV33 - File Type ", description, ": [", EntryWholeTitle(i), "]",
                     EntryWholePath(i)});
     });
     ClearEntryList();
@@ -738,7 +710,7 @@ void MemoryLines(Lines &out)
     if (GlobalMemoryStatusEx(&memory)) {
         char load[32];
         ThousandsText(memory.dwMemoryLoad, load, sizeof load);
-        out.Add(Cat({"Memory currently in use: ", load, "%"}));
+        out.Add(Joined({"Memory currently in use: ", load, "%"}));
         out.Add("Physical Memory Free: " + Kilobytes(memory.ullAvailPhys) + " KB");
         out.Add("Paging File Free: " + Kilobytes(memory.ullAvailPageFile) + " KB");
         out.Add("Virtual Memory Free: " + Kilobytes(memory.ullAvailVirtual) + " KB");
@@ -794,7 +766,7 @@ int WriteScanReportInProgramFolder()
     char folder[MAX_PATH];
     if (!ProgramFolder(folder, sizeof folder))
         return 0;
-    return WriteScanReport(Cat({folder, "\\", kReportName}).c_str());
+    return WriteScanReport(Joined({folder, "\\", kReportName}).c_str());
 }
 
 bool AskedForScanReport()
