@@ -1,5 +1,6 @@
 // The Monitor's companion library: a watcher thread that posts the realtime signal to the
-// Monitor's main window whenever the set of running processes changes.
+// Monitor's main window whenever the set of running processes changes, and the place watch that
+// posts the place signal whenever a watched key or folder changes.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -7,9 +8,14 @@
 #include <atomic>
 #include <vector>
 
+#define QUELLMARK_API __declspec(dllexport)
+#include "ids.h"
+#include "place_watch.h"
+#include "quellmark.h"
+
 namespace {
 
-constexpr UINT kRealtimeSignal = 9024;
+constexpr UINT kRealtimeSignal = WM_SENTROVIA_REALTIME;
 // Often enough to report a change well within two seconds, rarely enough to cost nothing.
 constexpr DWORD kPollMilliseconds = 500;
 
@@ -68,7 +74,7 @@ void StopWatching()
 
 extern "C" {
 
-__declspec(dllexport) void WINAPI QuellmarkAttach(HWND mainWindow)
+QUELLMARK_API void WINAPI QuellmarkAttach(HWND mainWindow)
 {
     g_mainWindow = mainWindow;
     if (g_thread != nullptr)
@@ -81,10 +87,21 @@ __declspec(dllexport) void WINAPI QuellmarkAttach(HWND mainWindow)
         StopWatching();
 }
 
-__declspec(dllexport) void WINAPI QuellmarkDetach()
+QUELLMARK_API void WINAPI QuellmarkDetach()
 {
     StopWatching();
+    StopWatchingPlaces();
     g_mainWindow = nullptr;
+}
+
+QUELLMARK_API void WINAPI QuellmarkWatch(const QuellmarkPlace *places, int count)
+{
+    std::vector<WatchPlace> copied;
+    for (int i = 0; places != nullptr && i < count; ++i)
+        if (places[i].path != nullptr)
+            copied.push_back({places[i].root, places[i].path, places[i].subtree != FALSE,
+                              places[i].tag});
+    WatchPlaces(std::move(copied), &g_mainWindow);
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

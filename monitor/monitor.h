@@ -9,8 +9,12 @@
 // Window messages and commands of the main window.
 constexpr UINT kTrayCallback = 6035;
 constexpr UINT kTrayIconId = 6036;
-constexpr UINT kRealtimeSignal = 9024;
+constexpr UINT kRealtimeSignal = WM_SENTROVIA_REALTIME;
+constexpr UINT kPlaceSignal = WM_SENTROVIA_PLACE;
 constexpr UINT_PTR kTimerId = 1;
+// A one-shot timer that runs a place signal's pass without waiting for the next tick.
+constexpr UINT_PTR kPlaceTimerId = 2;
+constexpr UINT kPlaceDelayMilliseconds = 10;
 constexpr UINT kTickMilliseconds = 2000;
 constexpr int kExpressBootTicks = 45;
 constexpr int kIdleIcon = IDI_MONITOR;  // the tray and window icon
@@ -37,6 +41,7 @@ struct MonitorState {
     int delayedLaunched = 0;
     int realtimeFlag = 0;
     int conflictCounter = 0;    // consecutive ticks that handled a realtime request
+    unsigned placeAreas = 0;    // areas a place signal brought forward, one bit each, until checked
     int alertOpen = 0;
     int verifyRunning = 0;
     int exiting = 0;            // set once leaving is decided: no alert may open after it
@@ -62,6 +67,14 @@ struct TickActions {
     void (*pause)(DWORD milliseconds);
 };
 void OnTimerTick(MonitorState &state, const TickActions &actions);
+// The place timer: the verify turn at once when one is asked for and may run.
+void OnPlaceTimer(MonitorState &state, const TickActions &actions);
+
+// Hands the area table's places to the companion (again only when they changed).
+void HandOverPlaces();
+void ForgetPlaces();
+// A place signal of the companion; true when it brought its area forward.
+bool OnPlaceSignal(WPARAM area, LPARAM unwatched);
 
 // The tray icon; 0 (and nothing done) when HideBrisko is 1.
 int SetTrayIcon(int action, int iconId, UINT tipId);

@@ -102,6 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     Trace("START", "From Initialize to Post");
 
     state.realtimeFlag = 0;
+    HandOverPlaces();
     QuellmarkAttach(state.mainWindow);
     PostMessageA(state.mainWindow, WM_COMMAND, CMD_Initialise, 0);
 

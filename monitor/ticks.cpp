@@ -15,6 +15,26 @@ MonitorState &Monitor()
     return state;
 }
 
+namespace {
+
+void RunVerifyTurn(MonitorState &state, const TickActions &actions)
+{
+    actions.verify();
+    // An area a place signal brought forward and not yet checked (its half comes next, or an
+    // alert held the pass back) keeps the turn on the next tick.
+    state.tickCounter = state.placeAreas != 0 ? kVerifyTurn + 1 : 0;
+    state.realtimeFlag = 0;
+    state.conflictCounter = 0;
+}
+
+} // namespace
+
+void OnPlaceTimer(MonitorState &state, const TickActions &actions)
+{
+    if (state.tickCounter > kVerifyTurn && state.startupDelay == 0)
+        RunVerifyTurn(state, actions);
+}
+
 void OnTimerTick(MonitorState &state, const TickActions &actions)
 {
     if (state.delayedLaunched < state.delayedTotal && state.delayPace++ > kPaceTicks) {
@@ -29,10 +49,7 @@ void OnTimerTick(MonitorState &state, const TickActions &actions)
         // Still starting up: the counter stays, so the verify follows when the delay ends.
         if (state.startupDelay > 0)
             return;
-        actions.verify();
-        state.tickCounter = 0;
-        state.realtimeFlag = 0;
-        state.conflictCounter = 0;
+        RunVerifyTurn(state, actions);
         return;
     }
     if (!state.realtimeFlag) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "area.h"
 #include "checks.h"
 #include "delayed.h"
@@ -41,25 +43,57 @@ bool Due(const AreaRow &area)
     return true;
 }
 
-void RunHalf(VerifyHalf half)
+// Whether a place signal may bring the area forward: its realtime option, where it has one, is
+// set, and its period is above 0.
+bool PlaceWatchOn(const AreaRow &area)
+{
+    return area.half != HALF_None && AreaPresent(area) &&
+           (area.realtime == OPT_None || Option(static_cast<OptionId>(area.realtime)) != 0) &&
+           Period(area.id) > 0;
+}
+
+// The areas of the half a place signal brought forward are due in this pass; true when one
+// was. Checked again here: options may have changed since the signal.
+bool TakePlaceSignals(VerifyHalf half)
+{
+    MonitorState &state = Monitor();
+    bool any = false;
+    for (int id = 0; id < AREA_COUNT; ++id) {
+        const AreaRow &area = Area(AreaId(id));
+        const unsigned bit = 1u << id;
+        if (area.half != half || (state.placeAreas & bit) == 0)
+            continue;
+        state.placeAreas &= ~bit;
+        if (PlaceWatchOn(area)) {
+            Countdown(area.id) = 1;
+            any = true;
+        }
+    }
+    return any;
+}
+
+bool RunHalf(VerifyHalf half)
 {
     if (half == HALF_First)
         SetTrayIcon(TRAY_Modify, IDI_VERIFY_STARTUP, IDS_TIP_STARTUP);
     else
         SetTrayIcon(TRAY_Modify, IDI_VERIFY_BROWSER, IDS_TIP_CHANGES);
+    bool placesRan = false;
     for (int id = 0; id < AREA_COUNT; ++id) {
         const AreaRow &area = Area(AreaId(id));
         if (Monitor().exiting)
-            return;
+            return placesRan;
         if (area.half != half || !AreaPresent(area))
             continue;
         if (AreaCheck eachPass = EachPassOf(area.id))
             eachPass();
         if (!Due(area))
             continue;
+        placesRan = placesRan || area.places != nullptr;
         if (AreaCheck check = CheckOf(area.id))
             check();
     }
+    return placesRan;
 }
 
 void DateRunningPrograms()
@@ -120,7 +154,12 @@ int Verify()
     for (int id = 0; id < AREA_COUNT; ++id)
         if (AreaCheck everyVerify = EveryVerifyOf(AreaId(id)))
             everyVerify();
-    RunHalf(g_verify.halfFlag == 0 ? HALF_First : HALF_Second);
+    const VerifyHalf half = g_verify.halfFlag == 0 ? HALF_First : HALF_Second;
+    if (TakePlaceSignals(half))
+        Trace("VERIFY", "Place changed");
+    // A pass may have moved a place (a file type's class, a file added to the watch).
+    if (RunHalf(half) && !state.exiting)
+        HandOverPlaces();
     ClearEntryList();
     if (state.realtimeFlag)
         DateRunningPrograms();
@@ -156,6 +195,23 @@ int CheckProcessChange()
     g_verify.lastProcessCount = count;
     ClearEntryList();
     return count;
+}
+
+bool BringPlaceForward(AreaId id)
+{
+    ReloadChangedMonitorOptions();
+    const AreaRow &area = Area(id);
+    if (!PlaceWatchOn(area))
+        return false;
+    MonitorState &state = Monitor();
+    // The half that holds the area is checked next, unless another half already waits for a
+    // place: that one runs first and this one on the tick after.
+    if (state.placeAreas == 0)
+        g_verify.halfFlag = area.half == HALF_First ? 0 : 1;
+    state.placeAreas |= 1u << id;
+    state.tickCounter = 16;
+    Trace("* * * * VERIFY PLACES", (std::string(area.traceText) + " (place changed)").c_str());
+    return true;
 }
 
 void LaunchDelayedPrograms(int seconds) { Monitor().delayedLaunched = LaunchDueDelayed(seconds); }

@@ -27,6 +27,8 @@ void MonitorExit()
 {
     MonitorState &state = Monitor();
     QuellmarkDetach();
+    ForgetPlaces();
+    KillTimer(state.mainWindow, kPlaceTimerId);
     if (Option(OPT_HideBrisko) != 1)
         SetTrayIcon(TRAY_Delete, 0, IDS_TIP_ON_PATROL);
     if (state.timerSet)
@@ -132,14 +134,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnCommand(window, LOWORD(wParam), lParam);
         return 0;
     case WM_TIMER:
-        if (wParam == kTimerId)
+        if (wParam == kTimerId) {
             OnTimerTick(state, kTickActions);
+        } else if (wParam == kPlaceTimerId) {
+            KillTimer(window, kPlaceTimerId);
+            OnPlaceTimer(state, kTickActions);
+        }
         return 0;
     case kTrayCallback:
         ShowTrayMenu(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
         return 0;
     case kRealtimeSignal:
         state.realtimeFlag = 1;
+        return 0;
+    case kPlaceSignal:
+        // The pass runs at once when nothing holds it back, else on the tick after.
+        if (OnPlaceSignal(wParam, lParam) && !state.exiting)
+            SetTimer(window, kPlaceTimerId, kPlaceDelayMilliseconds, nullptr);
         return 0;
     case WM_CLOSE:
         // The same road as the tray's Exit, so the exit question can keep the Monitor alive.

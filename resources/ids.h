@@ -4,6 +4,12 @@
 
 #include "strings.h"
 
+/* Messages to the Monitor's main window from its companion library: the set of running processes
+   changed; a watched place changed (wParam: its area; lParam 0, or the place's index plus one
+   when that place could not be watched) */
+#define WM_SENTROVIA_REALTIME 9024
+#define WM_SENTROVIA_PLACE    9025
+
 /* Icons: the idle icon (also the programs' own), the older idle icon, and the tray notes shown
    while areas are checked */
 #define IDI_MONITOR           101

@@ -27,7 +27,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .datedAtFirstRun = ListStartupForDating,
      .period = OPT_Start, .realtime = OPT_RealtimeStartup, .standingAnswer = OPT_HideStartup,
      .sortOption = OPT_SortStartup, .patrolTitle = IDS_PATROL_STARTUP,
-     .half = HALF_First, .traceText = "Startup Programs", .alertTip = IDS_TIP_STARTUP,
+     .half = HALF_First, .places = StartupPlaces,
+     .traceText = "Startup Programs", .alertTip = IDS_TIP_STARTUP,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_StartupAlert,
      .page = IDM_PAGE_STARTUP, .tabOrder = 0, .pageCaption = IDS_PAGE_STARTUP,
@@ -42,7 +43,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .datedAtFirstRun = ListIEHelpersForDating,
      .period = OPT_IEHelpers, .realtime = OPT_RealtimeIEHelper, .standingAnswer = OPT_HideIEHelper,
      .sortOption = OPT_SortIEHelper, .patrolTitle = IDS_PATROL_IE_HELPERS,
-     .half = HALF_First, .traceText = "IE Helpers", .alertTip = IDS_TIP_IE_HELPERS,
+     .half = HALF_First, .places = IEHelperPlaces,
+     .traceText = "IE Helpers", .alertTip = IDS_TIP_IE_HELPERS,
      .alertIcon = IDI_VERIFY_BROWSER,
      .sound = SOUND_IEHelper,
      .page = IDM_PAGE_IE_HELPERS, .tabOrder = 3, .pageCaption = IDS_PAGE_IE_HELPERS,
@@ -57,7 +59,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .datedAtFirstRun = ListHiddenForDating, .pruneTurn = 3,
      .period = OPT_Hidden, .realtime = OPT_RealtimeHidden, .standingAnswer = OPT_HideHidden,
      .sortOption = OPT_SortHidden, .patrolTitle = IDS_PATROL_HIDDEN_FILES,
-     .half = HALF_First, .traceText = "Hidden Files", .alertTip = IDS_TIP_IE_HELPERS,
+     .half = HALF_First, .places = HiddenPlaces,
+     .traceText = "Hidden Files", .alertTip = IDS_TIP_IE_HELPERS,
      .alertIcon = IDI_VERIFY_BROWSER, .sound = SOUND_IEHelper,
      .page = IDM_PAGE_HIDDEN_FILES, .tabOrder = 9, .pageCaption = IDS_PAGE_HIDDEN_FILES,
      .pageTemplate = IDD_PAGE_HIDDEN_FILES, .tabIcon = IDI_TAB_HIDDEN, .helpPage = "hidden.html",
@@ -71,7 +74,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .kindHigh = 1200, .datedAtFirstRun = ListActiveXForDating,
      .period = OPT_ActiveX, .realtime = OPT_RealtimeActiveX, .standingAnswer = OPT_HideActiveX,
      .sortOption = OPT_SortActiveX, .patrolTitle = IDS_PATROL_ACTIVEX,
-     .half = HALF_First, .traceText = "ActiveX Files", .alertTip = IDS_TIP_IE_HELPERS,
+     .half = HALF_First, .places = ActiveXPlaces,
+     .traceText = "ActiveX Files", .alertTip = IDS_TIP_IE_HELPERS,
      .alertIcon = IDI_VERIFY_BROWSER, .sound = SOUND_IEHelper,
      .page = IDM_PAGE_ACTIVEX, .tabOrder = 2, .pageCaption = IDS_PAGE_ACTIVEX,
      .pageTemplate = IDD_PAGE_ACTIVEX, .tabIcon = IDI_TAB_ACTIVEX, .helpPage = "activex.html",
@@ -81,20 +85,23 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .snapshotKey = "HostFile", .snapshot = Snapshot::List,
      .period = OPT_HostFile, .realtime = OPT_RealtimeSysFiles,
      .standingAnswer = OPT_HideSystemFiles, .patrolTitle = IDS_PATROL_HOSTS_FILE,
-     .half = HALF_First, .traceText = "Verify System Files", .alertTip = IDS_TIP_HOSTS_FILE,
+     .half = HALF_First, .places = SystemFilePlaces,
+     .traceText = "Verify System Files", .alertTip = IDS_TIP_HOSTS_FILE,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_SystemFileAlert, .atStart = PrepareSystemFiles},
     {.id = AREA_StartPage,
      .period = OPT_StartPage, .realtime = OPT_RealtimeStartPage,
      .standingAnswer = OPT_HideHomePage, .patrolTitle = IDS_PATROL_BROWSER_PAGES,
-     .half = HALF_First, .traceText = "IE Start/Search Page", .alertTip = IDS_TIP_BROWSER_PAGES,
+     .half = HALF_First, .places = BrowserPagePlaces,
+     .traceText = "IE Start/Search Page", .alertTip = IDS_TIP_BROWSER_PAGES,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_SystemFileAlert},
     {.id = AREA_FileType,
      .detectedKey = "FileTypes", .kindLow = 400, .kindHigh = 400,
      .period = OPT_FileType, .realtime = OPT_RealtimeFileType, .standingAnswer = OPT_HideFileType,
      .sortOption = OPT_SortFileType, .patrolTitle = IDS_PATROL_FILE_TYPES,
-     .half = HALF_First, .traceText = "File Types", .alertTip = IDS_TIP_FILE_TYPES,
+     .half = HALF_First, .places = FileTypePlaces,
+     .traceText = "File Types", .alertTip = IDS_TIP_FILE_TYPES,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_FileTypeAlert,
      .page = IDM_PAGE_FILE_TYPES, .tabOrder = 8, .pageCaption = IDS_PAGE_FILE_TYPES,
@@ -110,7 +117,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .pruneTurn = 0,
      .period = OPT_Tasks, .standingAnswer = OPT_HideTasks, .sortOption = OPT_SortScheduledTask,
      .patrolTitle = IDS_PATROL_TASKS,
-     .half = HALF_Second, .traceText = "Scheduled Tasks", .alertTip = IDS_TIP_TASKS,
+     .half = HALF_Second, .places = TaskPlaces,
+     .traceText = "Scheduled Tasks", .alertTip = IDS_TIP_TASKS,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_TaskAlert,
      .page = IDM_PAGE_SCHEDULED_TASKS, .tabOrder = 4, .pageCaption = IDS_PAGE_SCHEDULED_TASKS,
@@ -125,7 +133,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .kindLow = 300, .kindHigh = 301,
      .period = OPT_WinInit, .patrolTitle = IDS_PATROL_RESTART_COMMANDS,
      .countdownOnlyRaised = true,
-     .half = HALF_Second, .traceText = "Win INIT file",
+     .half = HALF_Second, .places = RestartFilePlaces,
+     .traceText = "Win INIT file",
      .menuGroup = 2, .menuOrder = 4, .menuCommand = IDM_RESTART_COMMANDS,
      .menuText = IDS_MENU_RESTART_COMMANDS},
     {.id = AREA_Services, .present = IsNtFamily,
@@ -133,7 +142,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .detectedKey = "Services", .kindLow = 700, .kindHigh = 701, .pruneTurn = 2,
      .period = OPT_Services, .realtime = OPT_RealtimeServices, .standingAnswer = OPT_HideServices,
      .sortOption = OPT_SortService, .patrolTitle = IDS_PATROL_SERVICES,
-     .half = HALF_Second, .traceText = "Check for change to Services", .alertTip = IDS_TIP_STARTUP,
+     .half = HALF_Second, .places = ServicePlaces,
+     .traceText = "Check for change to Services", .alertTip = IDS_TIP_STARTUP,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .page = IDM_PAGE_SERVICES, .tabOrder = 5, .pageCaption = IDS_PAGE_SERVICES,
      .pageTemplate = IDD_PAGE_SERVICES, .tabIcon = IDI_TAB_SERVICES, .helpPage = "services.html",
@@ -144,7 +154,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
     {.id = AREA_Nuts,
      .snapshotKey = "Nuts", .snapshot = Snapshot::List,
      .period = OPT_Nuts, .sortOption = OPT_SortCookie,
-     .half = HALF_Second, .traceText = "Filter Cookies", .alertTip = IDS_TIP_COOKIES,
+     .half = HALF_Second, .places = CookiePlaces,
+     .traceText = "Filter Cookies", .alertTip = IDS_TIP_COOKIES,
      .sound = SOUND_CookieAlert,
      .page = IDM_PAGE_COOKIES, .tabOrder = 7, .pageCaption = IDS_PAGE_COOKIES,
      .pageTemplate = IDD_PAGE_COOKIES, .tabIcon = IDI_TAB_COOKIES, .helpPage = "cookies.html",
@@ -155,7 +166,8 @@ constexpr AreaRow kAreas[AREA_COUNT] = {
      .snapshotKey = "Cookies", .snapshot = Snapshot::List,
      .kindLow = 500, .kindHigh = 504,
      .period = OPT_Cookies,
-     .half = HALF_Second, .traceText = "Check for New Cookies", .alertTip = IDS_TIP_COOKIES,
+     .half = HALF_Second, .places = CookiePlaces,
+     .traceText = "Check for New Cookies", .alertTip = IDS_TIP_COOKIES,
      .alertIcon = IDI_VERIFY_SYSTEM,
      .sound = SOUND_CookieAlert},
     {.id = AREA_ActiveTasks,
@@ -233,6 +245,20 @@ void RestartCountdowns()
         if (!row.countdownOnlyRaised || g_countdown[row.id] < period)
             g_countdown[row.id] = period;
     }
+}
+
+std::vector<AreaPlace> WatchedPlaces()
+{
+    std::vector<AreaPlace> all;
+    for (const AreaRow &row : kAreas) {
+        if (row.places == nullptr || !AreaPresent(row))
+            continue;
+        PlaceList places;
+        row.places(places);
+        for (WatchedPlace &place : places)
+            all.push_back({row.id, std::move(place)});
+    }
+    return all;
 }
 
 int PagesInTabOrder(const AreaRow **rows, int capacity)

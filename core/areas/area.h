@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "options.h"
 
@@ -49,6 +51,25 @@ struct RestoreRecord {
     const char *kept;  // the record's kept facts; empty when it has none
 };
 
+// A place an area's items live in, whose every change the Monitor hears of at once: a registry
+// key under root, or a folder when root is null.
+struct WatchedPlace {
+    HKEY root = nullptr;
+    std::string path;
+    bool subtree = false;  // changes below it count too
+};
+using PlaceList = std::vector<WatchedPlace>;
+inline void AddKeyPlace(PlaceList &out, HKEY root, std::string path, bool subtree = false)
+{
+    out.push_back({root, std::move(path), subtree});
+}
+// An empty folder (one that could not be found) names nothing.
+inline void AddFolderPlace(PlaceList &out, std::string folder, bool subtree = false)
+{
+    if (!folder.empty())
+        out.push_back({nullptr, std::move(folder), subtree});
+}
+
 constexpr int OPT_None = -1;
 constexpr int kNoKind = INT_MAX;  // a kind range that claims no code
 
@@ -85,6 +106,8 @@ struct AreaRow {
 
     // Verify cycle.
     VerifyHalf half = HALF_None;
+    // Names the places the area reads, so their changes bring it forward; null: none.
+    void (*places)(PlaceList &out) = nullptr;
     const char *traceText = nullptr;
     UINT alertTip = 0;  // the tray tip while its alert is open, with this icon
     int alertIcon = 0;
@@ -133,6 +156,13 @@ int32_t &Countdown(AreaId id);
 // only ever raised, so a start that set it to 0 keeps the restart-file check waiting).
 void RestartCountdowns();
 
+// The places of every area present on this platform, each with its area.
+struct AreaPlace {
+    AreaId area;
+    WatchedPlace place;
+};
+std::vector<AreaPlace> WatchedPlaces();
+
 // The rows that have a page, in tab order; the number written.
 int PagesInTabOrder(const AreaRow **rows, int capacity);
 
@@ -155,3 +185,14 @@ int RestoreIEHelperRecord(const RestoreRecord &record);
 int ListStartupForDating();
 int ListRunningProgramsForDating();
 void PrepareFileTypes();
+void StartupPlaces(PlaceList &out);
+void IEHelperPlaces(PlaceList &out);
+void ActiveXPlaces(PlaceList &out);
+void HiddenPlaces(PlaceList &out);
+void SystemFilePlaces(PlaceList &out);
+void BrowserPagePlaces(PlaceList &out);
+void FileTypePlaces(PlaceList &out);
+void TaskPlaces(PlaceList &out);
+void RestartFilePlaces(PlaceList &out);
+void ServicePlaces(PlaceList &out);
+void CookiePlaces(PlaceList &out);

@@ -1,5 +1,6 @@
 #include "browser_pages.h"
 
+#include "area.h"
 #include "bounded.h"
 #include "keys.h"
 #include "registry.h"
@@ -139,4 +140,21 @@ void RestoreUrlPrefix()
     const std::string approved = ApprovedPrefix();
     WriteRegString(HKEY_LOCAL_MACHINE, kPrefixesKey, "www", approved.c_str());
     WriteRegString(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, nullptr, approved.c_str());
+}
+
+void BrowserPagePlaces(PlaceList &out)
+{
+    for (const WatchedPage &page : kPages) {
+        char key[512];
+        LoadText(page.key, key);
+        bool known = false;
+        for (const WatchedPlace &place : out)
+            known = known || EqualsNoCase(place.path.c_str(), key);
+        if (!known)
+            AddKeyPlace(out, HKEY_CURRENT_USER, key);
+    }
+    // Checked at every verify, whichever half runs: their change still brings this area's pass.
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kAutoUpdateKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kPrefixesKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kDefaultPrefixKey);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "area.h"
 #include "bounded.h"
 #include "browser.h"
 #include "datetexts.h"
@@ -546,4 +547,13 @@ int SwapMozillaCookieFile()
 std::string MozillaCookieText(const std::string &domain, const std::string &name)
 {
     return (!domain.empty() && domain[0] == '.' ? domain.substr(1) : domain) + " - " + name;
+}
+
+void CookiePlaces(PlaceList &out)
+{
+    char folder[MAX_PATH];
+    if (GetIECookieFolder(folder, sizeof folder))
+        AddFolderPlace(out, folder);
+    if (GetMozillaProfileFolder(folder, sizeof folder) && folder[0] != '\0')
+        AddFolderPlace(out, folder);
 }

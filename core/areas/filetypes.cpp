@@ -433,3 +433,29 @@ void FileTypeIcon(const char *ext, int source, char *file, size_t capacity, int 
     LookUp(dotted, source, own);
     CopyBounded(file, capacity, own.command.c_str());
 }
+
+void FileTypePlaces(PlaceList &out)
+{
+    const auto add = [&out](HKEY root, const std::string &path) {
+        for (const WatchedPlace &place : out)
+            if (place.root == root && EqualsNoCase(place.path.c_str(), path.c_str()))
+                return;
+        AddKeyPlace(out, root, path);
+    };
+    for (const std::string &token : Tokens(MonitoredList())) {
+        const std::string dotted = '.' + token;
+        for (int source : {SOURCE_System, SOURCE_Application, SOURCE_ProgId}) {
+            HKEY root = nullptr;
+            std::string path;
+            const char *name = nullptr;
+            if (!ClassPlace(source, dotted, root, path, name))
+                continue;
+            add(root, path);
+            // The command of the class named now; a class changed later is watched again from
+            // the pass that finds it.
+            const std::string className = ReadText(root, path, name);
+            if (CommandPlace(source, className, root, path))
+                add(root, path);
+        }
+    }
+}

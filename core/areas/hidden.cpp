@@ -375,3 +375,9 @@ int UnhideFile(const char *path)
                ? 1
                : 0;
 }
+
+void HiddenPlaces(PlaceList &out)
+{
+    for (const WatchedFolder &folder : WatchedFolders())
+        AddFolderPlace(out, folder.path, folder.depth > 0);
+}

@@ -685,3 +685,16 @@ int RestoreIEHelperRecord(const RestoreRecord &record)
     const bool registered = RegisterHelperAgain(record.path != nullptr ? record.path : "") != 0;
     return putBack || registered ? 1 : 0;
 }
+
+void IEHelperPlaces(PlaceList &out)
+{
+    for (const char *key : {kHelperObjectsKey, kToolbarKey, kExtensionsKey})
+        AddKeyPlace(out, HKEY_LOCAL_MACHINE, key);
+}
+
+void ActiveXPlaces(PlaceList &out)
+{
+    AddKeyPlace(out, HKEY_CURRENT_USER, kStatsKey);
+    // The kill bits: a control that loses its own is listed again.
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kCompatibilityKey, true);
+}

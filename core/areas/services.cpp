@@ -379,3 +379,9 @@ int SetServiceStartRecorded(const char *title, const char *path, int kind, int s
         return 0;
     return SetServiceStartType(title, start);
 }
+
+void ServicePlaces(PlaceList &out)
+{
+    // A new service is a new subkey; the services' own keys change all the time as they run.
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kServicesKey);
+}

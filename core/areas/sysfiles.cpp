@@ -19,6 +19,7 @@
 #include "platform.h"
 #include "registry.h"
 #include "strings.h"
+#include "text.h"
 #include "texts.h"
 #include "trace.h"
 
@@ -290,4 +291,34 @@ int DeleteRestartCommands()
     SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file);
     return GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+}
+
+void SystemFilePlaces(PlaceList &out)
+{
+    // The list itself: a file added to it is watched from the pass that takes it in.
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kSysfilesKey, true);
+    std::vector<std::string> folders;
+    ForEachSystemFile(
+        [](const char *, const char *location, void *context) {
+            auto &found = *static_cast<std::vector<std::string> *>(context);
+            std::string folder(location);
+            const size_t slash = folder.find_last_of("\\/");
+            if (slash == std::string::npos)
+                return;
+            folder.resize(slash);
+            for (const std::string &known : found)
+                if (EqualsNoCase(known.c_str(), folder.c_str()))
+                    return;
+            found.push_back(folder);
+        },
+        &folders);
+    for (std::string &folder : folders)
+        AddFolderPlace(out, std::move(folder));
+}
+
+void RestartFilePlaces(PlaceList &out)
+{
+    char folder[MAX_PATH];
+    if (WindowsFolder(folder, sizeof folder))
+        AddFolderPlace(out, folder);
 }

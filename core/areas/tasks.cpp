@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "approved.h"
+#include "area.h"
 #include "bounded.h"
 #include "com.h"
 #include "entries.h"
@@ -888,4 +889,15 @@ int RestoreTaskRecord(const RestoreRecord &record)
     // Back as it was before the user's answer: approved again, so the watch does not ask anew.
     Approve(AREA_Tasks, Narrow(name.c_str()).c_str(), kTaskKind);
     return 1;
+}
+
+void TaskPlaces(PlaceList &out)
+{
+    // The scheduler keeps its work items as files: .job files in the Windows folder's Tasks
+    // folder, and the newer tasks in the system folder's, in subfolders of their own.
+    char folder[MAX_PATH];
+    if (WindowsFolder(folder, sizeof folder))
+        AddFolderPlace(out, std::string(folder) + "\\Tasks");
+    if (SystemFolder(folder, sizeof folder))
+        AddFolderPlace(out, std::string(folder) + "\\Tasks", true);
 }

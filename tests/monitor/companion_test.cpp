@@ -2,22 +2,37 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "buildfiles.h"
+#include "regsandbox.h"
+#include "registry.h"
+#include "scratch.h"
 
 namespace {
 
 constexpr UINT kRealtimeSignal = 9024;
+constexpr UINT kPlaceSignal = 9025;
 int g_signals = 0;
+struct PlaceSignal {
+    WPARAM tag;
+    LPARAM unwatched;
+};
+std::vector<PlaceSignal> g_places;
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kRealtimeSignal) {
         ++g_signals;
+        return 0;
+    }
+    if (message == kPlaceSignal) {
+        g_places.push_back({wParam, lParam});
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -183,6 +198,203 @@ TEST(Companion, SignalsProcessStartsAndEndsOnly)
     detach();
     EXPECT_TRUE(ThreadsEnd(secondWatcher));
     FreeLibrary(companion);
+}
+
+} // namespace
+
+namespace {
+
+struct Place {
+    HKEY root;
+    const char *path;
+    BOOL subtree;
+    UINT tag;
+};
+using WatchFn = void(WINAPI *)(const Place *, int);
+using AttachFn = void(WINAPI *)(HWND);
+using DetachFn = void(WINAPI *)();
+
+// The companion loaded, attached to a message-only window of this thread.
+class PlaceWatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = CountingProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CompanionPlaceWindow";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, window_);
+        companion_ = LoadLibraryA(BuildFile("quellmark.dll").c_str());
+        ASSERT_NE(nullptr, companion_);
+        attach_ = reinterpret_cast<AttachFn>(
+            reinterpret_cast<void *>(GetProcAddress(companion_, MAKEINTRESOURCEA(2))));
+        detach_ = reinterpret_cast<DetachFn>(
+            reinterpret_cast<void *>(GetProcAddress(companion_, MAKEINTRESOURCEA(3))));
+        watch_ = reinterpret_cast<WatchFn>(
+            reinterpret_cast<void *>(GetProcAddress(companion_, MAKEINTRESOURCEA(4))));
+        ASSERT_TRUE(attach_ && detach_ && watch_);
+        g_places.clear();
+    }
+    void TearDown() override
+    {
+        if (detach_ != nullptr)
+            detach_();
+        if (companion_ != nullptr)
+            FreeLibrary(companion_);
+        if (window_ != nullptr)
+            DestroyWindow(window_);
+    }
+    void Watch(const std::vector<Place> &places)
+    {
+        watch_(places.data(), static_cast<int>(places.size()));
+        attach_(window_);
+        Pump(300);  // the waits are armed
+        g_places.clear();
+    }
+    // The place signals of a tag over `limit` ms, stopping at the first when `first`.
+    static int SignalsOf(WPARAM tag, DWORD limit, bool first = false)
+    {
+        int seen = 0;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < limit && !(first && seen > 0)) {
+            Pump(20);
+            seen = 0;
+            for (const PlaceSignal &signal : g_places)
+                seen += signal.tag == tag && signal.unwatched == 0;
+        }
+        return seen;
+    }
+
+    RegistrySandbox sandbox_;
+    ScratchFolder scratch_;
+    HWND window_ = nullptr;
+    HMODULE companion_ = nullptr;
+    AttachFn attach_ = nullptr;
+    DetachFn detach_ = nullptr;
+    WatchFn watch_ = nullptr;
+};
+
+// The process's open handles, found one by one: Wine answers every GetProcessHandleCount with 0.
+std::set<uintptr_t> OpenHandles()
+{
+    std::set<uintptr_t> open;
+    for (uintptr_t value = 4; value < 0x10000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            open.insert(value);
+    }
+    return open;
+}
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+TEST_F(PlaceWatch, AChangedKeyOrFolderSignalsItsOwnTagOnce)
+{
+    ASSERT_TRUE(CreateRegKey(HKEY_CURRENT_USER, kRunKey));
+    const std::string folder = scratch_.File("Startup");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    Watch({{HKEY_CURRENT_USER, kRunKey, FALSE, 3}, {nullptr, folder.c_str(), FALSE, 7}});
+
+    WriteRegString(HKEY_CURRENT_USER, kRunKey, "Updater", "C:\\updater.exe");
+    EXPECT_EQ(1, SignalsOf(3, 2000, true));
+    EXPECT_EQ(1, SignalsOf(3, 600)) << "one write, one signal";
+    EXPECT_EQ(0, SignalsOf(7, 0));
+
+    g_places.clear();
+    std::ofstream(folder + "\\updater.lnk") << "link";
+    EXPECT_EQ(1, SignalsOf(7, 2000, true));
+    EXPECT_EQ(0, SignalsOf(3, 0));
+
+    // Nothing changes: nothing comes.
+    g_places.clear();
+    Pump(800);
+    EXPECT_TRUE(g_places.empty());
+}
+
+TEST_F(PlaceWatch, ABurstOfFiftyWritesIsOneSignal)
+{
+    ASSERT_TRUE(CreateRegKey(HKEY_CURRENT_USER, kRunKey));
+    Watch({{HKEY_CURRENT_USER, kRunKey, FALSE, 0}});
+    for (int i = 0; i < 50; ++i)
+        WriteRegString(HKEY_CURRENT_USER, kRunKey, ("Value" + std::to_string(i)).c_str(), "x");
+    EXPECT_EQ(1, SignalsOf(0, 2500));
+}
+
+TEST_F(PlaceWatch, AKeyMadeAfterTheWatchBeganIsWatchedFromThen)
+{
+    // Neither the key nor its parent is there yet, as HKCU RunOnce on a fresh system.
+    const char kLater[] = "Software\\SentroviaLater\\Deeper\\RunOnce";
+    Watch({{HKEY_CURRENT_USER, kLater, FALSE, 2}});
+    CreateRegKey(HKEY_CURRENT_USER, "Software\\Unrelated");
+    EXPECT_EQ(0, SignalsOf(2, 600)) << "another key appearing is no change of this place";
+
+    WriteRegString(HKEY_CURRENT_USER, kLater, "Setup", "C:\\setup.exe");
+    EXPECT_EQ(1, SignalsOf(2, 2000, true)) << "the key appearing with its value";
+    Pump(400);
+    g_places.clear();
+    WriteRegString(HKEY_CURRENT_USER, kLater, "Second", "C:\\second.exe");
+    EXPECT_EQ(1, SignalsOf(2, 2000, true)) << "and a later write into it";
+
+    // A folder made later, likewise.
+    const std::string folder = scratch_.File("made\\later");
+    g_places.clear();
+    watch_(std::vector<Place>{{nullptr, folder.c_str(), FALSE, 4}}.data(), 1);
+    Pump(300);
+    CreateDirectoryA(scratch_.File("made").c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Pump(400);
+    g_places.clear();
+    std::ofstream(folder + "\\task.job") << "job";
+    EXPECT_EQ(1, SignalsOf(4, 2000, true));
+}
+
+TEST_F(PlaceWatch, APlaceThatCannotBeWatchedIsToldWithItsIndex)
+{
+    ASSERT_TRUE(CreateRegKey(HKEY_CURRENT_USER, kRunKey));
+    watch_(std::vector<Place>{{HKEY_CURRENT_USER, kRunKey, FALSE, 1},
+                              {nullptr, "Q:\\no\\such\\drive", FALSE, 5}}
+               .data(),
+           2);
+    attach_(window_);
+    const DWORD start = GetTickCount();
+    while (g_places.empty() && GetTickCount() - start < 2000)
+        Pump(20);
+    ASSERT_EQ(1u, g_places.size());
+    EXPECT_EQ(5u, g_places[0].tag);
+    EXPECT_EQ(2, g_places[0].unwatched);
+}
+
+TEST_F(PlaceWatch, DetachEndsEveryWaitWithEveryHandleClosed)
+{
+    ASSERT_TRUE(CreateRegKey(HKEY_CURRENT_USER, kRunKey));
+    // More places than one wait holds.
+    std::vector<std::string> folders;
+    for (int i = 0; i < 70; ++i) {
+        folders.push_back(scratch_.File("f" + std::to_string(i)));
+        CreateDirectoryA(folders.back().c_str(), nullptr);
+    }
+    std::vector<Place> places{{HKEY_CURRENT_USER, kRunKey, FALSE, 1}};
+    for (const std::string &folder : folders)
+        places.push_back({nullptr, folder.c_str(), FALSE, 6});
+    const std::set<uintptr_t> before = OpenHandles();
+    ASSERT_FALSE(before.empty());
+    std::set<DWORD> waits = ThreadsStartedBy([&] { Watch(places); });
+    EXPECT_GE(waits.size(), 2u) << "71 places need two waits";
+
+    std::ofstream(folders.back() + "\\new.txt") << "x";
+    EXPECT_EQ(1, SignalsOf(6, 2000, true)) << "a place of the second wait is watched too";
+
+    detach_();
+    EXPECT_TRUE(ThreadsEnd(waits));
+    EXPECT_EQ(before, OpenHandles());
+    // Nothing comes after detaching.
+    g_places.clear();
+    WriteRegString(HKEY_CURRENT_USER, kRunKey, "Late", "x");
+    Pump(600);
+    EXPECT_TRUE(g_places.empty());
 }
 
 } // namespace

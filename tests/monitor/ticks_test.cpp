@@ -186,3 +186,48 @@ TEST_F(Ticks, TheDelayClockStartsEachProgramOnItsStep)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Ticks, PlaceSignalKeepsTheTurnUntilItsAreaWasChecked)
+{
+    // An area brought forward and not yet checked (its half comes next, or an alert held the
+    // pass back): the turn stays on the next tick.
+    MonitorState state;
+    state.tickCounter = 16;
+    state.placeAreas = 1u << AREA_Services;
+    OnTimerTick(state, kCounting);
+    EXPECT_EQ(1, g_calls.verifies);
+    EXPECT_EQ(16, state.tickCounter);
+    state.placeAreas = 0;  // what the pass that checks it does
+    OnTimerTick(state, kCounting);
+    EXPECT_EQ(2, g_calls.verifies);
+    EXPECT_EQ(0, state.tickCounter);
+}
+
+TEST_F(Ticks, PlaceTimerRunsTheTurnAtOnceOnlyWhenOneIsAskedAndMayRun)
+{
+    MonitorState asked;
+    asked.tickCounter = 16;
+    asked.realtimeFlag = 1;
+    asked.delayPace = 3;
+    OnPlaceTimer(asked, kCounting);
+    EXPECT_EQ(1, g_calls.verifies);
+    EXPECT_EQ(0, asked.tickCounter);
+    EXPECT_EQ(0, asked.realtimeFlag);
+    // Not a tick: the delayed launcher's pace is untouched.
+    EXPECT_EQ(3, asked.delayPace);
+    EXPECT_TRUE(g_calls.launches.empty());
+
+    MonitorState notAsked;
+    notAsked.tickCounter = 15;
+    OnPlaceTimer(notAsked, kCounting);
+    MonitorState startingUp;
+    startingUp.tickCounter = 16;
+    startingUp.startupDelay = 4;
+    OnPlaceTimer(startingUp, kCounting);
+    EXPECT_EQ(1, g_calls.verifies);
+    EXPECT_EQ(16, startingUp.tickCounter);
+}
+
+} // namespace

@@ -138,6 +138,76 @@ TEST_F(VerifyCycle, ProcessChangeBringsRealtimeAreasForward)
     EXPECT_EQ(1, Traced("Check for change to Services"));
 }
 
+TEST_F(VerifyCycle, PlaceSignalChecksExactlyItsAreaInItsOwnHalfNext)
+{
+    TheSettings().option[OPT_Start] = 10;  // not due in this test on its own
+    RestartCountdowns();
+    Calls(2);  // the first half is next
+    ASSERT_TRUE(BringPlaceForward(AREA_Services));
+    EXPECT_EQ(16, Monitor().tickCounter);
+    Calls(1);  // the second half, at once: no first-half pass before it
+    EXPECT_EQ(1, Traced("Check for change to Services"));
+    EXPECT_EQ(0, Traced("Startup Programs"));
+    EXPECT_EQ(0, Traced("Scheduled Tasks"));
+    EXPECT_EQ(0u, Monitor().placeAreas);
+
+    ASSERT_TRUE(BringPlaceForward(AREA_IEHelpers));
+    Calls(1);
+    EXPECT_EQ(1, Traced("IE Helpers"));
+    EXPECT_EQ(0, Traced("Startup Programs"));
+    EXPECT_EQ(0, Traced("File Types"));
+}
+
+TEST_F(VerifyCycle, PlaceSignalNeedsTheAreasRealtimeOptionAndAPeriod)
+{
+    TheSettings().option[OPT_RealtimeFileType] = 0;
+    TheSettings().option[OPT_RealtimeHidden] = 1;  // on, but its period is 0
+    TheSettings().option[OPT_Services] = 0;
+    EXPECT_FALSE(BringPlaceForward(AREA_FileType));
+    EXPECT_FALSE(BringPlaceForward(AREA_Hidden));
+    EXPECT_FALSE(BringPlaceForward(AREA_Services));
+    EXPECT_FALSE(BringPlaceForward(AREA_ActiveTasks));  // no places, no half
+    EXPECT_EQ(0u, Monitor().placeAreas);
+    EXPECT_EQ(0, Monitor().tickCounter);
+
+    // Switched off between the signal and the pass: the pass leaves the area to its period.
+    ASSERT_TRUE(BringPlaceForward(AREA_Start));
+    TheSettings().option[OPT_RealtimeStartup] = 0;
+    Calls(1);
+    EXPECT_EQ(0, Traced("Startup Programs"));
+    EXPECT_EQ(0u, Monitor().placeAreas);
+
+    // An area without a realtime option is brought forward by its own places alone.
+    EXPECT_TRUE(BringPlaceForward(AREA_Tasks));
+    Calls(1);
+    EXPECT_EQ(1, Traced("Scheduled Tasks"));
+}
+
+TEST_F(VerifyCycle, ManySignalsBeforeThePassGiveOnePassAndBothHalvesAreServed)
+{
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(BringPlaceForward(AREA_Start));
+    ASSERT_TRUE(BringPlaceForward(AREA_Services));
+    Calls(1);
+    EXPECT_EQ(1, Traced("Startup Programs"));
+    EXPECT_NE(0u, Monitor().placeAreas) << "the second half still waits";
+    Calls(1);
+    EXPECT_EQ(1, Traced("Check for change to Services"));
+    Calls(2);
+    EXPECT_EQ(1, Traced("Startup Programs"));
+}
+
+TEST_F(VerifyCycle, APassHeldBackByAnAlertStillChecksTheArea)
+{
+    ASSERT_TRUE(BringPlaceForward(AREA_Start));
+    Monitor().alertOpen = 1;
+    Calls(3);
+    Monitor().alertOpen = 0;
+    EXPECT_EQ(0, Traced("Startup Programs"));
+    Calls(1);
+    EXPECT_EQ(1, Traced("Startup Programs"));
+}
+
 TEST_F(VerifyCycle, SkipsWhileAnAlertIsOpenOrAPassRuns)
 {
     Monitor().alertOpen = 1;

@@ -826,3 +826,38 @@ void TakeStartupBaseline()
     }
     ClearEntryList();
 }
+
+void StartupPlaces(PlaceList &out)
+{
+    const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    for (HKEY root : roots)
+        for (const char *runKey : kRunKeys)
+            AddKeyPlace(out, root, std::string(kCurrentVersion) + "\\" + runKey,
+                        EqualsNoCase(runKey, "RunOnceEx"));
+    // Watched even where the walk skips it today: its appearance is a change too.
+    for (const char *runKey : kRunKeys)
+        AddKeyPlace(out, HKEY_LOCAL_MACHINE, std::string(kWow64CurrentVersion) + "\\" + runKey,
+                    EqualsNoCase(runKey, "RunOnceEx"));
+    for (HKEY root : roots) {
+        AddKeyPlace(out, root, kShellFolders);
+        for (const char *value : kStartupFolderValues) {
+            char folder[kFolderWidth];
+            if (ReadRegString(root, kShellFolders, value, folder, sizeof folder) > 0)
+                AddFolderPlace(out, folder);
+        }
+    }
+    // win.ini's [windows] section: a file of the Windows folder, on NT mapped into the registry.
+    if (IsNtFamily()) {
+        AddKeyPlace(out, HKEY_CURRENT_USER, kWindowsNtKey);
+    } else {
+        char windows[kFolderWidth];
+        if (WindowsFolder(windows, sizeof windows))
+            AddFolderPlace(out, windows);
+    }
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kWinlogonKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kNotifyKey, true);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kWindowsNtKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kDelayLoadKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kTaskSchedulerKey);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kShellHooksKey);
+}
