@@ -16,10 +16,23 @@
 #include <vector>
 
 #include "benchkit.h"
+#include "program_kit.h"
 #include "keys.h"
 
+using bench::DeleteValuesNaming;
+using bench::FileSize;
+using bench::ProgramFolder;
+using bench::ReadValue;
+using bench::ReadValues;
+using bench::RestoreHistory;
+using bench::RestoreValues;
 using bench::RunToEnd;
+using bench::SetOption;
 using bench::Start;
+using bench::Upper;
+using bench::Value;
+using bench::WaitForWindow;
+using bench::WaitForWindowGone;
 
 namespace {
 
@@ -290,146 +303,6 @@ void PrintFigures(const char *when, int ticks, const Figures &f)
 }
 
 double Ratio(double end, double start) { return start > 0 ? end / start : 0.0; }
-
-// ---- The registry and files around the run --------------------------------------------------
-
-std::string Upper(std::string text)
-{
-    for (char &c : text)
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string ReadValue(const char *key, const std::string &name)
-{
-    char text[1024];
-    DWORD size = sizeof text;
-    if (RegGetValueA(HKEY_CURRENT_USER, key, name.c_str(), RRF_RT_REG_SZ, nullptr, text,
-                     &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return text;
-}
-
-void SetOption(const char *name, const char *value)
-{
-    RegSetKeyValueA(HKEY_CURRENT_USER, kOptionsKey, name, REG_SZ, value,
-                    static_cast<DWORD>(strlen(value) + 1));
-}
-
-struct Value {
-    std::string name;
-    DWORD type;
-    std::vector<BYTE> data;
-};
-
-std::vector<Value> ReadValues(const char *path)
-{
-    std::vector<Value> values;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return values;
-    for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD nameLength = sizeof name, type = 0, size = 0;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS)
-            break;
-        Value value{name, type, std::vector<BYTE>(size + 2)};
-        nameLength = sizeof name;
-        DWORD got = size;
-        RegEnumValueA(key, index, name, &nameLength, nullptr, &type, value.data.data(), &got);
-        value.data.resize(got);
-        values.push_back(std::move(value));
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-// Puts a key's values back as they were: the ones added since go, the others are rewritten.
-void RestoreValues(const char *path, const std::vector<Value> &before)
-{
-    for (const Value &now : ReadValues(path)) {
-        bool kept = false;
-        for (const Value &old : before)
-            kept = kept || old.name == now.name;
-        if (!kept)
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, path, now.name.c_str());
-    }
-    for (const Value &old : before)
-        RegSetKeyValueA(HKEY_CURRENT_USER, path, old.name.c_str(), old.type, old.data.data(),
-                        static_cast<DWORD>(old.data.size()));
-}
-
-// Removes the values whose names hold the folder (the approvals and first-seen dates of the
-// run's programs).
-int DeleteValuesNaming(const char *path, const std::string &folder)
-{
-    int deleted = 0;
-    const std::string wanted = Upper(folder);
-    for (const Value &value : ReadValues(path))
-        if (Upper(value.name).find(wanted) != std::string::npos)
-            deleted += RegDeleteKeyValueA(HKEY_CURRENT_USER, path, value.name.c_str()) ==
-                       ERROR_SUCCESS;
-    return deleted;
-}
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    char *slash = strrchr(path, '\\');
-    if (slash != nullptr)
-        *slash = '\0';
-    return path;
-}
-
-LONGLONG FileSize(const std::string &file)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// Cuts the history back to what it held before the run (or removes it if it was not there).
-void RestoreHistory(const std::string &file, LONGLONG sizeBefore)
-{
-    if (sizeBefore < 0) {
-        DeleteFileA(file.c_str());
-        return;
-    }
-    HANDLE history = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (history == INVALID_HANDLE_VALUE)
-        return;
-    LARGE_INTEGER at;
-    at.QuadPart = sizeBefore;
-    if (SetFilePointerEx(history, at, nullptr, FILE_BEGIN))
-        SetEndOfFile(history);
-    CloseHandle(history);
-}
-
-bool WaitForWindowGone(HWND window, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-HWND WaitForWindow(const char *className, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        if (HWND window = FindWindowA(className, nullptr))
-            return window;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
-}
 
 // ---- The run --------------------------------------------------------------------------------
 
