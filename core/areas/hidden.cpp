@@ -378,6 +378,9 @@ int UnhideFile(const char *path)
 
 void HiddenPlaces(PlaceList &out)
 {
-    for (const WatchedFolder &folder : WatchedFolders())
-        AddFolderPlace(out, folder.path, folder.depth > 0);
+    for (const WatchedFolder &folder : WatchedFolders()) {
+        // A bare drive ("C:") would name that drive's current folder.
+        const bool drive = folder.path.size() == 2 && folder.path[1] == ':';
+        AddFolderPlace(out, drive ? folder.path + "\\" : folder.path, folder.depth > 0);
+    }
 }
