@@ -100,6 +100,7 @@ protected:
                                (ProgramFile("SentroviaEx.exe") + argument).c_str());
         SetOption("Start", "2");
         SetOption("HideStartup", "0");
+        SetOption("RealtimeStartup", "1");
         SetOption("FileType", "10");
         SetOption("Hidden", "0");
         SetOption("Cookies", "0");
@@ -158,6 +159,56 @@ TEST_F(Watch, NewRunValueIsAskedAboutOnceAndApproved)
     VerifyTurn(monitor);
     VerifyTurn(monitor);
     EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 2000));
+}
+
+// A program that already runs writes itself into the Run key: no process starts or ends, no
+// verify turn is posted, and the Monitor asks within seconds, not at its patrol time.
+TEST_F(Watch, RunValueWrittenByARunningProgramIsAskedAboutWithinSeconds)
+{
+    SetOption("Start", "2");  // as shipped
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    Sleep(6000);  // the Monitor's own start and first passes are over
+
+    const std::string command = ProgramFile("SentroviaEx.exe") + " -e2e";
+    const DWORD written = GetTickCount();
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e agent", REG_SZ, command.c_str(),
+                    static_cast<DWORD>(command.size() + 1));
+    HWND alert = WaitForWindow("#32770", kAlertCaption, 10000);
+    ASSERT_NE(nullptr, alert);
+    EXPECT_LT(GetTickCount() - written, 3000u);
+    EXPECT_EQ(Upper(command), Upper(ItemText(alert, 1026)));
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDYES)));
+    for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+        Sleep(100);
+    EXPECT_EQ("11", ReadValue(kBaseline, command));
+}
+
+// With its realtime option off the area waits for its patrol, and the change is still found.
+TEST_F(Watch, WithRealtimeOffARunValueWaitsForThePatrol)
+{
+    SetOption("RealtimeStartup", "0");
+    RunningProgram running(monitor_, "");
+    HWND monitor = StartedMonitor();
+    ASSERT_NE(nullptr, monitor);
+    Sleep(6000);
+
+    const std::string command = ProgramFile("SentroviaEx.exe") + " -quiet";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kUserRun, "e2e quiet", REG_SZ, command.c_str(),
+                    static_cast<DWORD>(command.size() + 1));
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", kAlertCaption, 5000));
+    HWND alert = nullptr;
+    for (int turn = 0; turn < 2 && alert == nullptr; ++turn) {  // a turn may be a second half
+        VerifyTurn(monitor);
+        alert = WaitForWindow("#32770", kAlertCaption, 8000);
+    }
+    ASSERT_NE(nullptr, alert);
+    PostMessageA(alert, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(alert, IDYES)));
+    for (int wait = 0; wait < 50 && IsWindow(alert); ++wait)
+        Sleep(100);
 }
 
 TEST_F(Watch, StandingAnswerApprovesWithoutAsking)
