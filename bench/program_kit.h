@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "benchkit.h"
 #include "keys.h"
 
 namespace bench {
@@ -148,6 +149,29 @@ inline HWND WaitForWindow(const char *className, DWORD milliseconds)
         Sleep(50);
     } while (GetTickCount() - start < milliseconds);
     return nullptr;
+}
+
+// Starts the Monitor and waits for its window and, on a first run, for its settings (the window
+// comes before the baseline is taken); window is null when it did not start.
+inline PROCESS_INFORMATION StartMonitor(const std::string &file, HWND &window)
+{
+    PROCESS_INFORMATION monitor = Start(file, "");
+    window = monitor.hProcess != nullptr ? WaitForWindow("Sentrovia", 10000) : nullptr;
+    for (int wait = 0; wait < 200 && window != nullptr &&
+                       ReadValue(kProductKey, "Version") == "<missing>";
+         ++wait)
+        Sleep(50);
+    return monitor;
+}
+
+// Ends the Monitor through its own Exit command, then "-Q"; false when neither ended it.
+inline bool EndMonitor(HWND window, HANDLE process, const std::string &file)
+{
+    PostMessageA(window, WM_COMMAND, 6030, 0);
+    if (WaitForSingleObject(process, 15000) == WAIT_OBJECT_0)
+        return true;
+    RunToEnd(file, "-Q");
+    return WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
 }
 
 } // namespace bench

@@ -481,13 +481,8 @@ int main(int argc, char **argv)
     SetOption("LockFileTypes", "0");
     SetRealtime("1");
 
-    PROCESS_INFORMATION monitor = bench::Start(bin + "\\Sentrovia.exe", "");
-    HWND window = monitor.hProcess != nullptr ? bench::WaitForWindow(kMonitorClass, 10000)
-                                              : nullptr;
-    for (int wait = 0; wait < 200 && window != nullptr &&
-                       ReadValue(kProductKey, "Version") == "<missing>";
-         ++wait)
-        Sleep(50);
+    HWND window = nullptr;
+    PROCESS_INFORMATION monitor = bench::StartMonitor(bin + "\\Sentrovia.exe", window);
     int result = 0;
     if (window == nullptr) {
         fprintf(stderr, "the Monitor did not start\n");
@@ -523,10 +518,9 @@ int main(int argc, char **argv)
                    off.monitorMs > 0 ? on.monitorMs / off.monitorMs : 0.0,
                    off.serverMs > 0 ? on.serverMs / off.serverMs : 0.0);
         }
-        PostMessageA(window, WM_COMMAND, 6030, 0);
-        if (WaitForSingleObject(monitor.hProcess, 15000) != WAIT_OBJECT_0) {
-            bench::RunToEnd(bin + "\\Sentrovia.exe", "-Q");
-            WaitForSingleObject(monitor.hProcess, 10000);
+        if (!bench::EndMonitor(window, monitor.hProcess, bin + "\\Sentrovia.exe")) {
+            fprintf(stderr, "the Monitor did not end\n");
+            result = 1;
         }
     }
     if (monitor.hProcess != nullptr) {

@@ -539,13 +539,8 @@ int main(int argc, char **argv)
 
     LARGE_INTEGER began, ended;
     QueryPerformanceCounter(&began);
-    PROCESS_INFORMATION monitor = Start(monitorFile, "");
-    HWND window = monitor.hProcess != nullptr ? WaitForWindow(kMonitorClass, 10000) : nullptr;
-    // On a first run the window comes before the baseline is taken.
-    for (int wait = 0; wait < 200 && window != nullptr &&
-                       ReadValue(kProductKey, "Version") == "<missing>";
-         ++wait)
-        Sleep(50);
+    HWND window = nullptr;
+    PROCESS_INFORMATION monitor = bench::StartMonitor(monitorFile, window);
     int result = 0;
     if (window == nullptr) {
         fprintf(stderr, "the Monitor did not start\n");
@@ -594,13 +589,9 @@ int main(int argc, char **argv)
                Ratio(end.threads, start.threads));
 
         // The Monitor's own exit road, then everything the run left is put back.
-        PostMessageA(window, WM_COMMAND, 6030, 0);
-        if (WaitForSingleObject(monitor.hProcess, 15000) != WAIT_OBJECT_0) {
-            RunToEnd(monitorFile, "-Q");
-            if (WaitForSingleObject(monitor.hProcess, 10000) != WAIT_OBJECT_0) {
-                fprintf(stderr, "the Monitor did not end\n");
-                result = 1;
-            }
+        if (!bench::EndMonitor(window, monitor.hProcess, monitorFile)) {
+            fprintf(stderr, "the Monitor did not end\n");
+            result = 1;
         }
         RestoreValues(kOptionsKey, options);
         RestoreValues(kProductKey, product);

@@ -43,6 +43,8 @@ bool Due(const AreaRow &area)
     return true;
 }
 
+static_assert(AREA_COUNT <= 32, "the place signals keep one bit per area");
+
 // Whether a place signal may bring the area forward: its realtime option, where it has one, is
 // set, and its period is above 0.
 bool PlaceWatchOn(const AreaRow &area)

@@ -296,7 +296,7 @@ int DeleteRestartCommands()
 void SystemFilePlaces(PlaceList &out)
 {
     // The list itself: a file added to it is watched from the pass that takes it in.
-    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kSysfilesKey, true);
+    AddKeyPlace(out, HKEY_LOCAL_MACHINE, kSysfilesKey);
     std::vector<std::string> folders;
     ForEachSystemFile(
         [](const char *, const char *location, void *context) {
