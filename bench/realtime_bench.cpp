@@ -10,6 +10,7 @@
 // Usage: realtime_bench [TRIALS [IDLE_MINUTES]]   (defaults 10 and 10)
 #include <windows.h>
 #include <objbase.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -68,7 +69,8 @@ HANDLE OpenMonitor()
     DWORD pid = 0;
     if (window != nullptr)
         GetWindowThreadProcessId(window, &pid);
-    return pid != 0 ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid)
+    return pid != 0 ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
+                                  FALSE, pid)
                     : nullptr;
 }
 
@@ -85,15 +87,17 @@ double CpuMilliseconds(HANDLE process)
     return ms(kernel) + ms(user);
 }
 
+double MonitorMilliseconds(HANDLE monitor);
+
 // The Monitor has seen this program start (the companion's process signal, the pass it brought)
 // once it has had time for both and its CPU time then stands still for a second.
 void WaitUntilMyStartWasSeen(HANDLE monitor)
 {
     Sleep(5000);
-    double last = CpuMilliseconds(monitor);
+    double last = MonitorMilliseconds(monitor);
     for (int second = 0; second < 20; ++second) {
         Sleep(1000);
-        const double now = CpuMilliseconds(monitor);
+        const double now = MonitorMilliseconds(monitor);
         if (now == last)
             return;
         last = now;
@@ -356,6 +360,20 @@ int Write(int placeIndex, int trials, const std::string &folder)
     return missed > 0 ? 1 : 0;
 }
 
+// A small file of /proc, terminated; false when it can't be read.
+bool ReadProcFile(const std::string &file, char *text, DWORD capacity)
+{
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD got = 0;
+    ReadFile(handle, text, capacity - 1, &got, nullptr);
+    CloseHandle(handle);
+    text[got] = '\0';
+    return true;
+}
+
 // Each prefix has its own server: the one started with this run's WINEPREFIX counts.
 bool OfThisPrefix(const std::string &process)
 {
@@ -380,8 +398,9 @@ bool OfThisPrefix(const std::string &process)
     return false;
 }
 
-// The Wine server's CPU time, in milliseconds, from the Linux side; 0 off Wine.
-double WineServerMilliseconds()
+// The CPU time, in milliseconds, of the Linux processes whose command line passes the test,
+// from their stat files; 0 off Wine.
+template <typename Test> double LinuxCpuMilliseconds(Test test)
 {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
@@ -392,26 +411,12 @@ double WineServerMilliseconds()
         if (found.cFileName[0] < '0' || found.cFileName[0] > '9')
             continue;
         const std::string folder = std::string("Z:\\proc\\") + found.cFileName;
-        HANDLE file = CreateFileA((folder + "\\cmdline").c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            continue;
-        char line[512] = "";
-        DWORD got = 0;
-        ReadFile(file, line, sizeof line - 1, &got, nullptr);
-        CloseHandle(file);
-        line[got] = '\0';
-        if (strstr(line, "wineserver") == nullptr || !OfThisPrefix(folder))
-            continue;
-        file = CreateFileA((folder + "\\stat").c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        char line[1024] = "";
+        if (!ReadProcFile(folder + "\\cmdline", line, sizeof line) || !test(folder, line))
             continue;
         char stat[1024] = "";
-        ReadFile(file, stat, sizeof stat - 1, &got, nullptr);
-        CloseHandle(file);
-        stat[got] = '\0';
+        if (!ReadProcFile(folder + "\\stat", stat, sizeof stat))
+            continue;
         // Fields 14 and 15 (user and system time, in clock ticks of 1/100 s) after the name.
         const char *at = strrchr(stat, ')');
         unsigned long long user = 0, system = 0;
@@ -424,6 +429,27 @@ double WineServerMilliseconds()
     return total;
 }
 
+double WineServerMilliseconds()
+{
+    return LinuxCpuMilliseconds([](const std::string &folder, const char *line) {
+        return strstr(line, "wineserver") != nullptr && OfThisPrefix(folder);
+    });
+}
+
+// Wine's GetProcessTimes of another process leaves out most of its time: the Linux process
+// under the Monitor (its command line is the program's path) knows it all.
+double MonitorMilliseconds(HANDLE monitor)
+{
+    char program[MAX_PATH] = "";
+    if (GetModuleFileNameExA(monitor, nullptr, program, sizeof program) > 0) {
+        const double fromLinux = LinuxCpuMilliseconds(
+            [&](const std::string &, const char *line) { return _stricmp(line, program) == 0; });
+        if (fromLinux > 0)
+            return fromLinux;
+    }
+    return CpuMilliseconds(monitor);
+}
+
 struct Idle {
     double monitorMs;
     double serverMs;
@@ -431,10 +457,10 @@ struct Idle {
 
 Idle IdleFor(HANDLE monitor, int minutes)
 {
-    const double monitorBefore = CpuMilliseconds(monitor);
+    const double monitorBefore = MonitorMilliseconds(monitor);
     const double serverBefore = WineServerMilliseconds();
     Sleep(static_cast<DWORD>(minutes) * 60000);
-    return {CpuMilliseconds(monitor) - monitorBefore, WineServerMilliseconds() - serverBefore};
+    return {MonitorMilliseconds(monitor) - monitorBefore, WineServerMilliseconds() - serverBefore};
 }
 
 void SetRealtime(const char *value)
