@@ -373,7 +373,10 @@ TEST_F(PlaceWatch, DetachEndsEveryWaitWithEveryHandleClosed)
     // More places than one wait holds.
     std::vector<std::string> folders;
     for (int i = 0; i < 70; ++i) {
-        folders.push_back(scratch_.File("f" + std::to_string(i)));
+        // Appended rather than added to a literal: GCC 12 misreads that as an overlapping copy.
+        std::string name = "f";
+        name += std::to_string(i);
+        folders.push_back(scratch_.File(name));
         CreateDirectoryA(folders.back().c_str(), nullptr);
     }
     std::vector<Place> places{{HKEY_CURRENT_USER, kRunKey, FALSE, 1}};
