@@ -20,6 +20,22 @@ inline std::string Upper(std::string text)
     return text;
 }
 
+// A small file whole (a /proc file under Wine too); empty when it can't be read.
+inline std::string ReadSmallFile(const std::string &file)
+{
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return "";
+    std::string text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(handle, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        text.append(chunk, got);
+    CloseHandle(handle);
+    return text;
+}
+
 inline std::string ReadValue(const char *key, const std::string &name)
 {
     char text[1024];

@@ -27,6 +27,7 @@
 namespace {
 
 using bench::DeleteValuesNaming;
+using bench::ReadSmallFile;
 using bench::ReadValue;
 using bench::ReadValues;
 using bench::SetOption;
@@ -360,37 +361,13 @@ int Write(int placeIndex, int trials, const std::string &folder)
     return missed > 0 ? 1 : 0;
 }
 
-// A small file of /proc, terminated; false when it can't be read.
-bool ReadProcFile(const std::string &file, char *text, DWORD capacity)
-{
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD got = 0;
-    ReadFile(handle, text, capacity - 1, &got, nullptr);
-    CloseHandle(handle);
-    text[got] = '\0';
-    return true;
-}
-
 // Each prefix has its own server: the one started with this run's WINEPREFIX counts.
 bool OfThisPrefix(const std::string &process)
 {
     char prefix[MAX_PATH] = "";
     if (GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix) == 0)
         return true;
-    HANDLE file = CreateFileA((process + "\\environ").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    std::string environment;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        environment.append(chunk, got);
-    CloseHandle(file);
+    const std::string environment = ReadSmallFile(process + "\\environ");
     const std::string wanted = std::string("WINEPREFIX=") + prefix;
     for (size_t at = 0; at < environment.size(); at += strlen(environment.c_str() + at) + 1)
         if (strcmp(environment.c_str() + at, wanted.c_str()) == 0)
@@ -411,14 +388,12 @@ template <typename Test> double LinuxCpuMilliseconds(Test test)
         if (found.cFileName[0] < '0' || found.cFileName[0] > '9')
             continue;
         const std::string folder = std::string("Z:\\proc\\") + found.cFileName;
-        char line[1024] = "";
-        if (!ReadProcFile(folder + "\\cmdline", line, sizeof line) || !test(folder, line))
+        const std::string line = ReadSmallFile(folder + "\\cmdline");
+        if (line.empty() || !test(folder, line.c_str()))
             continue;
-        char stat[1024] = "";
-        if (!ReadProcFile(folder + "\\stat", stat, sizeof stat))
-            continue;
+        const std::string stat = ReadSmallFile(folder + "\\stat");
         // Fields 14 and 15 (user and system time, in clock ticks of 1/100 s) after the name.
-        const char *at = strrchr(stat, ')');
+        const char *at = strrchr(stat.c_str(), ')');
         unsigned long long user = 0, system = 0;
         if (at != nullptr &&
             sscanf(at + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,

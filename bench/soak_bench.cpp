@@ -22,6 +22,7 @@
 using bench::DeleteValuesNaming;
 using bench::FileSize;
 using bench::ProgramFolder;
+using bench::ReadSmallFile;
 using bench::ReadValue;
 using bench::ReadValues;
 using bench::RestoreHistory;
@@ -170,21 +171,6 @@ SIZE_T CommittedPrivate(HANDLE process)
             break;
     }
     return total;
-}
-
-std::string ReadSmallFile(const std::string &file)
-{
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return "";
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(handle, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        text.append(chunk, got);
-    CloseHandle(handle);
-    return text;
 }
 
 // Wine reads 0 for PrivateUsage; the Linux process under the Monitor knows its resident
